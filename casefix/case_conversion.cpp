@@ -1,0 +1,236 @@
+// case_conversion.cpp - the one-pass line rewriter for name and place case conversion.
+#include "case_conversion.h"
+
+#include <charconv>  // std::to_chars
+#include <cstdio>    // std::snprintf
+#include <string>    // std::string
+
+#include "gedcom_line.h"
+#include "line_reader.h"
+
+namespace casefix {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr int kFullPercent = 100;
+// Output is gathered into one reused string and handed to the stream in blocks of about this
+// size, so the per-line cost is an append, not a stream call.
+constexpr std::size_t kOutputBlockSize = std::size_t{1} << 18;
+
+using CaseRule = void (*)(std::span<char>);
+
+// Sizes the source from its current position to its end and seeks back. 0 when the stream
+// cannot seek; progress then jumps to 100 at the end.
+std::uint64_t RemainingSize(std::istream& source) {
+  const std::istream::pos_type start = source.tellg();
+  if (start == std::istream::pos_type(-1)) {
+    source.clear();
+    return 0;
+  }
+  source.seekg(0, std::ios::end);
+  const std::istream::pos_type end = source.tellg();
+  source.clear();
+  source.seekg(start);
+  if (end == std::istream::pos_type(-1) || end < start) return 0;
+  return static_cast<std::uint64_t>(end - start);
+}
+
+// Everything one pass needs, with buffers reused for every line.
+class Converter {
+ public:
+  Converter(std::istream& source, std::ostream& destination, const CaseConversionOptions& options,
+            gedtext::ProgressHook& hook)
+      : reader(source),
+        destination(destination),
+        options(options),
+        hook(hook),
+        wholeValueRule(options.upperCase ? &UppercaseAll : &CapitalizeWords),
+        nameRule(NameRule(options)) {
+    output.reserve(kOutputBlockSize + 4096);
+  }
+
+  CaseConversionResult Run(std::uint64_t sourceSize);
+
+ private:
+  static CaseRule NameRule(const CaseConversionOptions& options) {
+    if (options.surnameOnly) return options.upperCase ? &UppercaseSurname : &CapitalizeSurname;
+    return options.upperCase ? &UppercaseAll : &CapitalizeWords;
+  }
+
+  void ConvertLine(std::string_view line);
+  // Converts value into the reused value buffer; true when that changed it.
+  bool Convert(std::string_view value, CaseRule rule);
+  void AppendLevel(std::int32_t level);
+  bool WriteOutput();
+  bool ReportProgress(std::uint64_t sourceSize);
+  CaseConversionResult Fail(CaseConversionFailure failure);
+
+  gedtext::LineReader reader;
+  std::ostream& destination;
+  const CaseConversionOptions& options;
+  gedtext::ProgressHook& hook;
+  CaseRule wholeValueRule;
+  CaseRule nameRule;
+  std::string value;
+  std::string output;
+  int lastPercent = 0;
+  CaseConversionResult result;
+};
+
+bool Converter::Convert(std::string_view original, CaseRule rule) {
+  value.assign(original);
+  rule(value);
+  return std::string_view(value) != original;
+}
+
+void Converter::AppendLevel(std::int32_t level) {
+  char digits[16];
+  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, level);
+  output.append(digits, end);
+}
+
+void Converter::ConvertLine(std::string_view line) {
+  const gedtext::GedcomLine fields = gedtext::SplitGedcomLine(line);
+  // A line that does not start with a level (such as the rest of a note broken by a bare line
+  // end) is text, never a tag, whatever its words look like.
+  const bool isGedcomLine = fields.hasLevel && !fields.tag.empty();
+  const std::string_view tag = fields.tag;
+
+  if (isGedcomLine && fields.level == 1 && (tag == "NAME" || tag == "ALIA")) {
+    // A pointer value names a record, and identifiers are case-sensitive.
+    if (gedtext::IsIdentifierShaped(fields.value)) {
+      value.assign(fields.value);
+    } else if (Convert(fields.value, nameRule)) {
+      ++result.namesChanged;
+    }
+    output.append("1 ").append(tag).append(" ").append(value).append(kLineEnd);
+  } else if (isGedcomLine && fields.level == 2 &&
+             (tag == "SURN" || (tag == "GIVN" && !options.surnameOnly))) {
+    Convert(fields.value, wholeValueRule);
+    output.append("2 ").append(tag).append(" ").append(value).append(kLineEnd);
+  } else if (isGedcomLine && options.convertPlaces && tag == "PLAC") {
+    if (Convert(fields.value, wholeValueRule)) ++result.placesChanged;
+    AppendLevel(fields.level);
+    output.append(" PLAC ").append(value).append(kLineEnd);
+  } else {
+    output.append(line);
+    if (reader.LastHadTerminator()) output.append(kLineEnd);
+  }
+}
+
+bool Converter::WriteOutput() {
+  destination.write(output.data(), static_cast<std::streamsize>(output.size()));
+  output.clear();
+  return destination.good();
+}
+
+// Returns true when the user asked to stop.
+bool Converter::ReportProgress(std::uint64_t sourceSize) {
+  if (sourceSize == 0) return false;
+  std::uint64_t percent = reader.BytesConsumed() * kFullPercent / sourceSize;
+  // A source that grows while it is read must not push the bar past its end.
+  if (percent > kFullPercent) percent = kFullPercent;
+  if (static_cast<int>(percent) == lastPercent) return false;
+  lastPercent = static_cast<int>(percent);
+  hook.Show(lastPercent);
+  return hook.AskStop();
+}
+
+CaseConversionResult Converter::Fail(CaseConversionFailure failure) {
+  result.outcome = gedtext::JobOutcome::WriteFailed;
+  result.failure = failure;
+  return result;
+}
+
+CaseConversionResult Converter::Run(std::uint64_t sourceSize) {
+  if (gedtext::LooksLikeUtf16(reader.PeekHead())) return Fail(CaseConversionFailure::Utf16Source);
+  hook.SetStatus(StatusText(options));
+  if (reader.HadByteOrderMark()) output.append(gedtext::kUtf8ByteOrderMark);
+
+  std::string_view line;
+  while (reader.Next(line)) {
+    ConvertLine(line);
+    if (output.size() >= kOutputBlockSize && !WriteOutput()) {
+      return Fail(CaseConversionFailure::WriteError);
+    }
+    if (ReportProgress(sourceSize)) {
+      // The lines converted so far still reach the destination: a stopped job leaves them.
+      if (!WriteOutput() || !destination.flush()) return Fail(CaseConversionFailure::WriteError);
+      result.outcome = gedtext::JobOutcome::Cancelled;
+      return result;
+    }
+  }
+  if (!WriteOutput() || !destination.flush()) return Fail(CaseConversionFailure::WriteError);
+  if (reader.ReadFailed()) return Fail(CaseConversionFailure::ReadError);
+  hook.Show(kFullPercent);
+  result.outcome = gedtext::JobOutcome::Completed;
+  return result;
+}
+
+std::string FormatCounts(std::string_view format, std::int32_t names, std::int32_t places) {
+  // Only the two %d of a fixed text are replaced; no user text reaches a format string.
+  std::string text;
+  const std::int32_t counts[] = {names, places};
+  std::size_t next = 0;
+  for (std::size_t pos = 0; pos < format.size(); ++pos) {
+    if (format.compare(pos, 2, "%d") == 0 && next < 2) {
+      text += std::to_string(counts[next++]);
+      ++pos;
+    } else {
+      text += format[pos];
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string_view StatusText(const CaseConversionOptions& options) {
+  return options.convertPlaces ? kStatusNamesAndPlaces : kStatusNames;
+}
+
+std::string FinalMessageText(const CaseConversionResult& result,
+                             const CaseConversionOptions& options) {
+  if (result.outcome != gedtext::JobOutcome::Completed) return std::string(kAborted);
+  return FormatCounts(options.upperCase ? kCompletedUppercase : kCompletedLowercase,
+                      result.namesChanged, result.placesChanged);
+}
+
+std::string WarningText(const CaseConversionResult& result, std::string_view sourceName) {
+  switch (result.failure) {
+    case CaseConversionFailure::None:
+      return {};
+    case CaseConversionFailure::WriteError:
+      return std::string(kErrorWriting);
+    case CaseConversionFailure::ReadError:
+      return std::string(kErrorReading);
+    case CaseConversionFailure::Utf16Source:
+      return std::string(sourceName) +
+             "\nThis file is in UTF-16, which cannot be converted. Save it as UTF-8 first.";
+  }
+  return {};
+}
+
+void MarkWriteFailed(CaseConversionResult& result) {
+  result.outcome = gedtext::JobOutcome::WriteFailed;
+  if (result.failure == CaseConversionFailure::None) result.failure = CaseConversionFailure::WriteError;
+}
+
+bool SourceIsUtf16(std::istream& source) {
+  const std::istream::pos_type start = source.tellg();
+  gedtext::LineReader reader(source, std::size_t{1} << 16);
+  const bool utf16 = gedtext::LooksLikeUtf16(reader.PeekHead());
+  source.clear();
+  source.seekg(start == std::istream::pos_type(-1) ? std::istream::pos_type(0) : start);
+  return utf16;
+}
+
+CaseConversionResult RunCaseConversion(std::istream& source, std::ostream& destination,
+                                       const CaseConversionOptions& options,
+                                       gedtext::ProgressHook& hook) {
+  const std::uint64_t sourceSize = RemainingSize(source);
+  Converter converter(source, destination, options, hook);
+  return converter.Run(sourceSize);
+}
+
+}  // namespace casefix

@@ -1,0 +1,90 @@
+// case_rules.cpp - the four ASCII-only case rules applied to NAME, ALIA, SURN, GIVN and PLAC values.
+#include <cstddef>  // std::size_t
+#include <span>     // std::span
+
+#include "case_conversion.h"
+
+namespace casefix {
+namespace {
+
+constexpr bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+constexpr bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+constexpr char ToUpper(char c) { return IsLower(c) ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char ToLower(char c) { return IsUpper(c) ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Bytes above 127 are parts of UTF-8 (or other 8-bit) letters: treating them as separators
+// would capitalise the letter after every accented one (MÜLLER must not become MÜLler).
+constexpr bool IsWordCharacter(char c) {
+  return IsLower(c) || IsUpper(c) || (c >= '0' && c <= '9') || static_cast<unsigned char>(c) > 127;
+}
+
+// Upper-cases value[pos], which starts a word. Returns true when it made an "Mc": the "c"
+// after it is lowered and consumed (pos advanced), and the next character starts a word again.
+bool StartWord(std::span<char> value, std::size_t& pos, std::size_t end) {
+  value[pos] = ToUpper(value[pos]);
+  if (value[pos] == 'M' && pos + 1 < end && (value[pos + 1] == 'c' || value[pos + 1] == 'C')) {
+    value[pos + 1] = 'c';
+    ++pos;
+    return true;
+  }
+  return false;
+}
+
+// The part between the first "/" and the next one (or the end): [begin, end). Empty and
+// begin == value.size() when there is no "/".
+struct SurnameRange {
+  std::size_t begin;
+  std::size_t end;
+};
+
+SurnameRange FindSurname(std::span<const char> value) {
+  std::size_t begin = 0;
+  while (begin < value.size() && value[begin] != '/') ++begin;
+  if (begin == value.size()) return {begin, begin};
+  ++begin;
+  std::size_t end = begin;
+  while (end < value.size() && value[end] != '/') ++end;
+  return {begin, end};
+}
+
+}  // namespace
+
+void UppercaseAll(std::span<char> value) {
+  for (char& c : value) c = ToUpper(c);
+}
+
+void CapitalizeWords(std::span<char> value) {
+  bool wordStart = true;
+  for (std::size_t pos = 0; pos < value.size(); ++pos) {
+    const char c = value[pos];
+    if (!IsWordCharacter(c)) {
+      wordStart = true;
+    } else if (wordStart) {
+      wordStart = StartWord(value, pos, value.size());
+    } else {
+      value[pos] = ToLower(c);
+    }
+  }
+}
+
+void UppercaseSurname(std::span<char> value) {
+  const SurnameRange surname = FindSurname(value);
+  UppercaseAll(value.subspan(surname.begin, surname.end - surname.begin));
+}
+
+void CapitalizeSurname(std::span<char> value) {
+  const SurnameRange surname = FindSurname(value);
+  bool wordStart = true;
+  for (std::size_t pos = surname.begin; pos < surname.end; ++pos) {
+    const char c = value[pos];
+    if (c == ' ') {
+      wordStart = true;
+    } else if (wordStart) {
+      wordStart = StartWord(value, pos, surname.end);
+    } else {
+      value[pos] = ToLower(c);
+    }
+  }
+}
+
+}  // namespace casefix
