@@ -1,0 +1,223 @@
+// kinprune_doc.h - the split tool's document: file copy, line reader, record and individual
+// tables, the subset writer with its reference closure, and the details pane's text.
+#pragma once
+
+#include <cstdint>      // std::int32_t, std::uint64_t
+#include <functional>   // std::less
+#include <iosfwd>       // std::ostream
+#include <limits>       // std::numeric_limits
+#include <map>          // std::map, std::multimap
+#include <string>       // std::string
+#include <string_view>  // std::string_view
+#include <type_traits>  // std::is_same_v
+
+namespace kinprune {
+
+/// Where the document's status texts go ("Loading File %d%%", the writer's four texts). The
+/// desktop program connects it to pane 0 of its status bar; nullptr means "no status bar".
+class StatusSink {
+ public:
+  virtual void SetStatusText(std::string_view text) = 0;
+
+ protected:
+  ~StatusSink() = default;
+};
+
+/// How the question before overwriting the opened file is answered (a message box with Yes and No, No the
+/// default; a script's --force).
+class OverwriteQuestion {
+ public:
+  /// True for Yes.
+  virtual bool AskYesNo(std::string_view question) = 0;
+
+ protected:
+  ~OverwriteQuestion() = default;
+};
+
+/// The question asked before the opened file itself is overwritten.
+inline constexpr std::string_view kOverwriteOriginalQuestion =
+    "Are you sure you want to overwrite your original file ?";
+
+/// One individual, one per INDI record. Owned by CKinpruneDoc::individualsByName; its address is stable
+/// until the next DeleteContents.
+struct IndividualEntry {
+  std::string name;            ///< display name after ProperCaseName; never empty
+  std::string xref;            ///< INDI identifier without its @ signs ("" when it had none)
+  std::int32_t listRow = -1;   ///< row in the list; written by the list view, -1 until then
+  bool selected = false;       ///< written by the selection engine, read by the writer
+};
+
+/// Identifier-keyed containers compare as unsigned bytes (std::less<> on std::string does) and
+/// accept std::string_view keys for lookups.
+using RecordOffsetMap = std::map<std::string, std::uint64_t, std::less<>>;
+using IndividualsByName = std::multimap<std::string, IndividualEntry, std::less<>>;
+using IndividualByXref = std::map<std::string, IndividualEntry*, std::less<>>;
+
+/// One line as the reader returns it. The views point into CKinpruneDoc::fileData and stay
+/// valid until the next load (OnOpenDocument, LoadFromMemory), not just until the next read.
+struct DocLine {
+  /// Decimal level (saturates at INT32 max). A line without a level number reads as
+  /// kSaturatedLevel with empty tag and value, so record walkers keep it inside the record and
+  /// never interpret it.
+  std::int32_t level = 0;
+  std::string_view tag;
+  std::string_view value;  ///< up to CR or LF; tabs and other control bytes belong to it
+  std::string_view text;   ///< the whole line without its terminator, exactly as in the file
+  std::uint64_t start = 0; ///< offset of the line's first byte in fileData
+  /// False for a non-blank line whose first byte after spaces and tabs is no digit (mended
+  /// fault 6): it stays inside its record and is written back as `text` plus CR LF.
+  bool hasLevel = true;
+};
+
+/// Result of opening a file.
+struct OpenOutcome {
+  bool ok = false;
+  std::string error;  ///< message naming the file when !ok
+};
+
+/// Result of saving a subset.
+struct SaveOutcome {
+  enum class Result { Saved, Declined, Failed };
+  Result result = Result::Failed;
+  std::string error;  ///< message naming the file when Failed
+  bool Saved() const { return result == Result::Saved; }
+};
+
+class CKinpruneDoc {
+ public:
+  static constexpr std::int32_t kSaturatedLevel = std::numeric_limits<std::int32_t>::max();
+  /// recordOffsets value of an xref without a record (mended fault 9: offset 0 is a record).
+  static constexpr std::uint64_t kNoRecord = std::numeric_limits<std::uint64_t>::max();
+
+  CKinpruneDoc() = default;
+  CKinpruneDoc(const CKinpruneDoc&) = delete;
+  CKinpruneDoc& operator=(const CKinpruneDoc&) = delete;
+
+  // ---- File copy and line reader --------------------------------------------------------------
+
+  std::string fileData;            ///< the opened file, byte for byte
+  std::uint64_t fileLength = 0;    ///< == fileData.size()
+  std::uint64_t readPos = 0;       ///< next byte ReadLine consumes; 0..fileLength
+  bool hasByteOrderMark = false;   ///< the file began with a UTF-8 byte-order mark
+  std::string sourcePath;          ///< path of the last successful open
+
+  /// Reads the line at readPos into line and moves readPos past it and its terminator. Skips a
+  /// UTF-8 byte-order mark at offset 0 and blank lines (empty, or spaces and tabs only). A line
+  /// ends only at CR, LF, CR LF or LF CR. False at the end of fileData (line then level 0,
+  /// empty views).
+  bool ReadLine(DocLine& line);
+
+  /// ReadLine into caller strings (their capacity is reused). A line without a level
+  /// number gives kSaturatedLevel and empty tag and value.
+  bool ReadLine(std::int32_t& level, std::string& tag, std::string& value);
+
+  /// True when text's first and last characters are '@' (a lone "@" points to "").
+  static constexpr bool IsPointerValue(std::string_view text) {
+    return !text.empty() && text.front() == '@' && text.back() == '@';
+  }
+  /// pointer without its first and last character; "" for fewer than two characters.
+  static void XrefFromPointer(std::string& xref, std::string_view pointer);
+  /// The same as a view into pointer (valid as long as pointer's bytes are).
+  static constexpr std::string_view PointerXref(std::string_view pointer) {
+    return pointer.size() < 2 ? std::string_view{} : pointer.substr(1, pointer.size() - 2);
+  }
+
+  // ---- Record store ------------------------------------------------------------------------------
+
+  RecordOffsetMap recordOffsets;  ///< xref -> offset of its level-0 line, or kNoRecord
+
+  /// Find-or-add lookup: the record's offset, or kNoRecord (and an entry with kNoRecord is
+  /// added) when the xref has no record.
+  std::uint64_t RecordOffset(std::string_view xref);
+
+  /// Sets readPos to offset and reads the record's level-0 line. False for kNoRecord.
+  bool BeginRecordAt(std::uint64_t offset, DocLine& line);
+  /// RecordOffset(xref), then BeginRecordAt.
+  bool BeginRecord(std::string_view xref, DocLine& line);
+  /// Reads the next line of the record begun with BeginRecord; false at the next level-0 line
+  /// or the end of the data.
+  bool NextRecordLine(DocLine& line);
+
+  /// Calls fn(const DocLine&) for the record's level-0 line and each line of the record. When
+  /// fn returns bool, false stops the walk. False when the xref has no record.
+  template <class Fn>
+  bool ReadRecordLines(std::string_view xref, Fn&& fn) {
+    DocLine line;
+    if (!BeginRecord(xref, line)) return false;
+    do {
+      if constexpr (std::is_same_v<decltype(fn(line)), bool>) {
+        if (!fn(line)) return true;
+      } else {
+        fn(line);
+      }
+    } while (NextRecordLine(line));
+    return true;
+  }
+
+  // ---- Individual index ----------------------------------------------------------------------------
+
+  IndividualsByName individualsByName;  ///< owns the entries; equal names in file order
+  IndividualByXref individualByXref;    ///< non-owning; a duplicated xref reaches the later one
+
+  /// The entry for xref, or nullptr (never adds).
+  IndividualEntry* FindIndividual(std::string_view xref);
+
+  /// "John /Smith/ Jr" -> "Smith, John Jr"; may be empty.
+  static std::string BuildDisplayName(std::string_view nameValue);
+  /// The list's capitalisation rule, in place (Mc rule, roman numerals i/v/x upper case).
+  static void ProperCaseName(std::string& name);
+
+  // ---- Lifecycle ------------------------------------------------------------------------------
+
+  /// Clears individualsByName, recordOffsets and individualByXref (in this order). fileData and
+  /// sourcePath stay.
+  void DeleteContents();
+
+  /// Reads the whole file in one read, then clears the document and runs the load pass. On any
+  /// failure (missing, unreadable, UTF-16) the previous document is left untouched and the
+  /// error names the file. status receives "Loading File %d%%".
+  OpenOutcome OnOpenDocument(const std::string& path, StatusSink* status = nullptr);
+
+  /// Test and fuzzing entry: loads bytes as if read from a file called name (sourcePath is set
+  /// to name). UTF-16 is refused as by OnOpenDocument.
+  OpenOutcome LoadFromMemory(std::string bytes, const std::string& name,
+                             StatusSink* status = nullptr);
+
+  // ---- Subset writer ---------------------------------------------------------------------------------
+
+  /// True when path is sourcePath byte for byte or names the same existing file.
+  bool NamesOpenedFile(const std::string& path) const;
+
+  /// The overwrite check, then SaveSubset. Declined when path names the opened file and the
+  /// answer is No; nothing is touched then.
+  SaveOutcome OnSaveDocument(const std::string& path, OverwriteQuestion& question,
+                             StatusSink* status = nullptr);
+
+  /// Writes the subset of the selected individuals to a temporary file in the destination's
+  /// folder and renames it over path only after a complete, flushed write. On failure path is
+  /// untouched and the temporary file removed. No overwrite question.
+  SaveOutcome SaveSubset(const std::string& path, StatusSink* status = nullptr);
+
+  /// The write pass into out (tests, fuzzing, scripts). True when out is good afterwards.
+  bool WriteSubset(std::ostream& out, StatusSink* status = nullptr);
+
+ private:
+  struct Loader;
+  struct Writer;
+
+  bool ReadLineAt(DocLine& line);
+  void LoadPass(StatusSink* status);
+
+  std::uint64_t firstLineOffset = kNoRecord;  // the header copy's record (written once)
+};
+
+// ---- Details pane ----------------------------------------------------------------------------------
+
+/// The value of the first NAME line of xref's record, or "" (also when there is no record).
+std::string NameOfRecord(CKinpruneDoc& doc, std::string_view xref);
+
+/// The details pane's text for entry, with "\r\n" line breaks and "\t" after each label,
+/// exactly as the pane shows it. Moves doc.readPos.
+std::string DetailsText(CKinpruneDoc& doc, const IndividualEntry& entry);
+
+}  // namespace kinprune
