@@ -1,0 +1,70 @@
+// case_rules_test.cpp - the four case rules, their word boundaries and the Mc prefix.
+#include <gtest/gtest.h>
+
+#include <string>  // std::string
+
+#include "case_conversion.h"
+
+namespace {
+
+using Rule = void (*)(std::span<char>);
+
+std::string Apply(Rule rule, std::string value) {
+  rule(value);
+  return value;
+}
+
+TEST(CaseRulesTest, UppercaseAllChangesOnlyAsciiLetters) {
+  EXPECT_EQ(Apply(casefix::UppercaseAll, "john /o'brien-smith/ 3rd"), "JOHN /O'BRIEN-SMITH/ 3RD");
+  EXPECT_EQ(Apply(casefix::UppercaseAll, "m\xC3\xbcller"), "M\xC3\xbcLLER");  // ü stays
+  EXPECT_EQ(Apply(casefix::UppercaseAll, ""), "");
+  EXPECT_EQ(Apply(casefix::UppercaseAll, "`az{@"), "`AZ{@");
+}
+
+TEST(CaseRulesTest, CapitalizeWordsStartsWordsAfterNonWordCharacters) {
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "john /o'brien-smith/"), "John /O'Brien-Smith/");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "JOHN /SMITH/"), "John /Smith/");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "3RD st. louis"), "3rd St. Louis");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "  x\ty,z"), "  X\tY,Z");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "boston, suffolk, massachusetts"),
+            "Boston, Suffolk, Massachusetts");
+}
+
+TEST(CaseRulesTest, CapitalizeWordsKeepsBytesAbove127InsideTheWord) {
+  // UTF-8 Ü is C3 9C, É is C3 89: neither changes, and neither starts a new word.
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "M\xC3\x9CLLER"), "M\xC3\x9Cller");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "\xC3\x89MILE ZOLA"), "\xC3\x89mile Zola");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "\xFF\xFE"), "\xFF\xFE");
+}
+
+TEST(CaseRulesTest, McPrefixKeepsTheNextLetterAWordStart) {
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "mcdonald"), "McDonald");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "MCMILLAN"), "McMillan");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "MC"), "Mc");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "M"), "M");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "emma mccoy"), "Emma McCoy");
+  // Only at a word start: the "mc" inside a word is plain lower case.
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "HAMCOCK"), "Hamcock");
+  EXPECT_EQ(Apply(casefix::CapitalizeWords, "mc-x"), "Mc-X");
+  EXPECT_EQ(Apply(casefix::CapitalizeSurname, "ian /mcdonald/"), "ian /McDonald/");
+  EXPECT_EQ(Apply(casefix::CapitalizeSurname, "/MC/"), "/Mc/");
+}
+
+TEST(CaseRulesTest, UppercaseSurnameTouchesOnlyTheFirstSlashedPart) {
+  EXPECT_EQ(Apply(casefix::UppercaseSurname, "john /smith/ jr"), "john /SMITH/ jr");
+  EXPECT_EQ(Apply(casefix::UppercaseSurname, "john /smith"), "john /SMITH");
+  EXPECT_EQ(Apply(casefix::UppercaseSurname, "john smith"), "john smith");
+  EXPECT_EQ(Apply(casefix::UppercaseSurname, "a /b/ c /d/"), "a /B/ c /d/");
+  EXPECT_EQ(Apply(casefix::UppercaseSurname, "/"), "/");
+}
+
+TEST(CaseRulesTest, CapitalizeSurnameStartsWordsOnlyAtSpaces) {
+  EXPECT_EQ(Apply(casefix::CapitalizeSurname, "john /o'brien/"), "john /O'brien/");
+  EXPECT_EQ(Apply(casefix::CapitalizeSurname, "/VAN DER BERG/"), "/Van Der Berg/");
+  EXPECT_EQ(Apply(casefix::CapitalizeSurname, "JOHN /SMITH-JONES/ JR"), "JOHN /Smith-jones/ JR");
+  EXPECT_EQ(Apply(casefix::CapitalizeSurname, "JOHN SMITH"), "JOHN SMITH");
+  EXPECT_EQ(Apply(casefix::CapitalizeSurname, "x /M\xC3\x9CLLER"), "x /M\xC3\x9Cller");
+  EXPECT_EQ(Apply(casefix::CapitalizeSurname, "x //"), "x //");
+}
+
+}  // namespace
