@@ -1,0 +1,316 @@
+// rewrite.cpp - the rewrite pass: copies the source, privatizing the records of the living.
+#include <charconv>  // std::to_chars
+#include <string>    // std::string
+
+#include "gedcom_line.h"
+#include "initials.h"
+#include "privatizer_passes.h"
+#include "tag_stack.h"
+
+namespace privatize {
+
+using gedtext::GedcomLine;
+using gedtext::IsIdentifierShaped;
+using gedtext::StripAt;
+
+namespace {
+
+/// Collects output in one reused buffer and hands it to the stream in large writes; remembers a
+/// failure of the stream, which may surface at any write or at the final flush.
+class OutputSink {
+ public:
+  explicit OutputSink(std::ostream& out) : out(out) { buffer.reserve(kFlushThreshold * 2); }
+
+  void Append(std::string_view bytes) { buffer.append(bytes); }
+  void AppendNumber(std::int64_t number) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, number);
+    buffer.append(digits, result.ptr);
+  }
+  void EndLine() { buffer.append("\r\n"); }
+
+  /// Writes out a full buffer. False once the stream has failed.
+  bool FlushIfFull() { return buffer.size() < kFlushThreshold ? !failed : Flush(); }
+
+  /// Writes out everything collected and flushes the stream. False once the stream has failed.
+  bool Flush() {
+    if (!failed && !buffer.empty()) {
+      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    }
+    buffer.clear();
+    if (!failed) out.flush();
+    if (!out) failed = true;
+    return !failed;
+  }
+
+ private:
+  static constexpr std::size_t kFlushThreshold = std::size_t{1} << 18;
+
+  std::ostream& out;
+  std::string buffer;
+  bool failed = false;
+};
+
+bool IsInitialsTag(std::string_view tag) { return tag == "NAME" || tag == "GIVN" || tag == "ALIA"; }
+
+/// The state of the rewrite across lines, and the line rules.
+class Rewriter {
+ public:
+  Rewriter(PassContext& context, const PrivatizerSets& sets, OutputSink& sink,
+           std::uint64_t& linesWritten)
+      : context(context),
+        options(context.Options()),
+        effectiveMessage(context.Consistent().effectiveMessage),
+        sets(sets),
+        sink(sink),
+        linesWritten(linesWritten),
+        dialog(context.IsDialog()) {}
+
+  void OnLine(std::string_view text) {
+    if (gedtext::IsBlankLine(text)) return;
+    current = text;
+    currentHadTerminator = context.LastHadTerminator();
+    const GedcomLine line = gedtext::SplitGedcomLine(text);
+    if (!line.hasLevel) {
+      OnLineWithoutLevel();
+      return;
+    }
+    if (dialog) tags.Set(line.level, line.tag);
+    if (skipLevel != 0) {
+      if (line.level > skipLevel) return;
+      skipLevel = 0;
+    }
+    if (line.level == 0) {
+      OnRecordStart(line);
+    } else {
+      OnSubordinateLine(line);
+    }
+  }
+
+  /// At the end of the input: the last record is finished like any other, and a source without
+  /// a trailer still gets the shared note record its pointers name.
+  void OnEnd() {
+    FinishRecord();
+    if (context.Consistent().sharedNoteRecord && !sawTrailer) WriteSharedNoteRecord();
+  }
+
+ private:
+  // A line without a level number belongs to the record in progress and sits deeper than any
+  // line, so every rule that drops a record's lines drops it too.
+  void OnLineWithoutLevel() {
+    if (skipRecord || skipLevel != 0 || recordIsLiving) return;
+    CopyLine();
+  }
+
+  void OnRecordStart(const GedcomLine& line) {
+    FinishRecord();
+    if (context.Consistent().sharedNoteRecord && line.tag == "TRLR") {
+      WriteSharedNoteRecord();
+      sawTrailer = true;
+    }
+    recordKind.assign(line.value);
+    skipRecord = false;
+    recordIsLiving = false;
+    if (IsIdentifierShaped(line.tag)) {
+      StripAt(line.tag, id);
+      const bool unreferenced =
+          options.removeUnreferenced && !sets.referencedSet.Contains(id);
+      if (unreferenced || (dialog && sets.unlinkedSet.Contains(id))) {
+        skipRecord = true;
+        return;
+      }
+      recordIsLiving = sets.livingSet.Contains(id);
+    }
+    CopyLine();
+  }
+
+  void OnSubordinateLine(const GedcomLine& line) {
+    if (skipRecord) return;
+    if (options.removeUnreferenced && IsIdentifierShaped(line.value)) {
+      StripAt(line.value, id);
+      if (!sets.referencedSet.Contains(id)) {
+        skipLevel = line.level;
+        return;
+      }
+    }
+    if (!recordIsLiving) {
+      CopyLine();
+      return;
+    }
+    if (dialog && options.initialsOnly && IsInitialsTag(line.tag)) {
+      WriteInitialsLine(line);
+      return;
+    }
+    if (options.mode == ProcessingMode::YearOnly) {
+      OnLivingLineYearOnly(line);
+    } else {
+      OnLivingLineRemoveDetails(line);
+    }
+  }
+
+  void OnLivingLineYearOnly(const GedcomLine& line) {
+    if (line.tag == "DATE") {
+      BeginWrittenLine();
+      sink.AppendNumber(line.level);
+      sink.Append(" ");
+      sink.Append(line.tag);
+      sink.Append(" ");
+      sink.AppendNumber(gedtext::TrailingYear(line.value));
+      EndWrittenLine();
+      return;
+    }
+    if (dialog && !options.retainNotes &&
+        (line.tag == "NOTE" || tags.ParentOf(line.level) == TagStack::Kind::Note)) {
+      return;
+    }
+    CopyLine();
+  }
+
+  void OnLivingLineRemoveDetails(const GedcomLine& line) {
+    if (sets.keepTagSet.Contains(line.tag)) {
+      CopyLine();
+      return;
+    }
+    if (options.placement == MessagePlacement::AsBirthDate && !effectiveMessage.empty() &&
+        line.tag == "BIRT" && recordKind == "INDI") {
+      WriteTextLine("1 BIRT");
+      BeginWrittenLine();
+      sink.Append("2 DATE ");
+      sink.Append(effectiveMessage);
+      EndWrittenLine();
+      return;
+    }
+    if (dialog && options.retainNotes && tags.ParentOf(line.level) == TagStack::Kind::Note) {
+      CopyLine();
+    }
+  }
+
+  void WriteInitialsLine(const GedcomLine& line) {
+    BeginWrittenLine();
+    sink.AppendNumber(line.level);
+    sink.Append(" ");
+    sink.Append(line.tag);
+    sink.Append(" ");
+    // A pointer is never shortened: @I5@ would become @I@, a link to another record.
+    if (IsIdentifierShaped(line.value)) {
+      sink.Append(line.value);
+    } else {
+      ReduceToInitials(line.value, initials);
+      sink.Append(initials);
+    }
+    EndWrittenLine();
+  }
+
+  /// The record that ends here gets its message note as its last line.
+  void FinishRecord() {
+    if (recordIsLiving && !effectiveMessage.empty() && recordKind == "INDI" &&
+        options.placement != MessagePlacement::AsBirthDate) {
+      BeginWrittenLine();
+      sink.Append("1 NOTE ");
+      sink.Append(effectiveMessage);
+      EndWrittenLine();
+    }
+    recordIsLiving = false;
+  }
+
+  void WriteSharedNoteRecord() {
+    BeginWrittenLine();
+    sink.Append("0 ");
+    sink.Append(effectiveMessage);
+    sink.Append(" NOTE");
+    EndWrittenLine();
+    BeginWrittenLine();
+    sink.Append("1 CONC ");
+    sink.Append(context.Consistent().shownMessage);
+    EndWrittenLine();
+  }
+
+  void WriteTextLine(std::string_view text) {
+    BeginWrittenLine();
+    sink.Append(text);
+    EndWrittenLine();
+  }
+
+  /// A written line never runs on from a copied last line that had no line end.
+  void BeginWrittenLine() {
+    if (!lastWrittenHadTerminator) {
+      sink.EndLine();
+      lastWrittenHadTerminator = true;
+    }
+  }
+  void EndWrittenLine() {
+    sink.EndLine();
+    ++linesWritten;
+  }
+
+  void CopyLine() {
+    sink.Append(current);
+    if (currentHadTerminator) {
+      sink.EndLine();
+    } else {
+      lastWrittenHadTerminator = false;
+    }
+    ++linesWritten;
+  }
+
+  PassContext& context;
+  const PrivatizeOptions& options;
+  const std::string& effectiveMessage;
+  const PrivatizerSets& sets;
+  OutputSink& sink;
+  std::uint64_t& linesWritten;
+  const bool dialog;
+
+  std::string_view current;
+  bool currentHadTerminator = true;
+  bool lastWrittenHadTerminator = true;
+  bool recordIsLiving = false;
+  bool skipRecord = false;
+  std::int32_t skipLevel = 0;
+  bool sawTrailer = false;
+  std::string recordKind;
+  std::string id;        // reused for every identifier looked up
+  std::string initials;  // reused for every shortened name
+  TagStack tags;
+};
+
+PassStatus ToPassStatus(PassContext::LineStatus status) {
+  switch (status) {
+    case PassContext::LineStatus::Cancelled:
+      return PassStatus::Cancelled;
+    case PassContext::LineStatus::ReadFailed:
+      return PassStatus::ReadFailed;
+    default:
+      return PassStatus::Completed;
+  }
+}
+
+}  // namespace
+
+PassStatus WritePrivatized(PassContext& context, const PrivatizerSets& sets,
+                           std::ostream& destination, bool byteOrderMark,
+                           std::uint64_t& linesWritten) {
+  linesWritten = 0;
+  if (!context.BeginPass(PrivatizerPass::WritePrivatized)) return PassStatus::ReadFailed;
+  OutputSink sink(destination);
+  if (byteOrderMark) sink.Append(gedtext::kUtf8ByteOrderMark);
+  Rewriter rewriter(context, sets, sink, linesWritten);
+  constexpr std::uint64_t kCountInterval = 1000;
+  const bool console = !context.IsDialog();
+
+  std::string_view text;
+  for (;;) {
+    const PassContext::LineStatus status = context.NextLine(text);
+    if (status != PassContext::LineStatus::Line) {
+      if (status == PassContext::LineStatus::End) rewriter.OnEnd();
+      // A stopped or broken run keeps what was written so far.
+      if (!sink.Flush()) return PassStatus::WriteFailed;
+      return ToPassStatus(status);
+    }
+    if (console && linesWritten % kCountInterval == 0) context.Hooks().LinesWritten(linesWritten);
+    rewriter.OnLine(text);
+    if (!sink.FlushIfFull()) return PassStatus::WriteFailed;
+  }
+}
+
+}  // namespace privatize
