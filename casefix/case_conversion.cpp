@@ -2,7 +2,7 @@
 #include "case_conversion.h"
 
 #include <charconv>  // std::to_chars
-#include <cstdio>    // std::snprintf
+#include <limits>    // std::numeric_limits
 #include <string>    // std::string
 
 #include "gedcom_line.h"
@@ -18,6 +18,11 @@ constexpr int kFullPercent = 100;
 constexpr std::size_t kOutputBlockSize = std::size_t{1} << 18;
 
 using CaseRule = void (*)(std::span<char>);
+
+// The counts are 32-bit for the messages; a file with more lines than that keeps the largest.
+void Count(std::int32_t& count) {
+  if (count < std::numeric_limits<std::int32_t>::max()) ++count;
+}
 
 // Sizes the source from its current position to its end and seeks back. 0 when the stream
 // cannot seek; progress then jumps to 100 at the end.
@@ -74,6 +79,7 @@ class Converter {
   std::string value;
   std::string output;
   int lastPercent = 0;
+  std::uint64_t nextPercentAt = 0;
   CaseConversionResult result;
 };
 
@@ -101,7 +107,7 @@ void Converter::ConvertLine(std::string_view line) {
     if (gedtext::IsIdentifierShaped(fields.value)) {
       value.assign(fields.value);
     } else if (Convert(fields.value, nameRule)) {
-      ++result.namesChanged;
+      Count(result.namesChanged);
     }
     output.append("1 ").append(tag).append(" ").append(value).append(kLineEnd);
   } else if (isGedcomLine && fields.level == 2 &&
@@ -109,7 +115,7 @@ void Converter::ConvertLine(std::string_view line) {
     Convert(fields.value, wholeValueRule);
     output.append("2 ").append(tag).append(" ").append(value).append(kLineEnd);
   } else if (isGedcomLine && options.convertPlaces && tag == "PLAC") {
-    if (Convert(fields.value, wholeValueRule)) ++result.placesChanged;
+    if (Convert(fields.value, wholeValueRule)) Count(result.placesChanged);
     AppendLevel(fields.level);
     output.append(" PLAC ").append(value).append(kLineEnd);
   } else {
@@ -126,10 +132,12 @@ bool Converter::WriteOutput() {
 
 // Returns true when the user asked to stop.
 bool Converter::ReportProgress(std::uint64_t sourceSize) {
-  if (sourceSize == 0) return false;
+  if (sourceSize == 0 || reader.BytesConsumed() < nextPercentAt) return false;
   std::uint64_t percent = reader.BytesConsumed() * kFullPercent / sourceSize;
   // A source that grows while it is read must not push the bar past its end.
   if (percent > kFullPercent) percent = kFullPercent;
+  // The first byte count that gives a higher whole percentage, so most lines skip the division.
+  nextPercentAt = ((percent + 1) * sourceSize + kFullPercent - 1) / kFullPercent;
   if (static_cast<int>(percent) == lastPercent) return false;
   lastPercent = static_cast<int>(percent);
   hook.Show(lastPercent);
@@ -218,7 +226,7 @@ void MarkWriteFailed(CaseConversionResult& result) {
 
 bool SourceIsUtf16(std::istream& source) {
   const std::istream::pos_type start = source.tellg();
-  gedtext::LineReader reader(source, std::size_t{1} << 16);
+  gedtext::LineReader reader(source);
   const bool utf16 = gedtext::LooksLikeUtf16(reader.PeekHead());
   source.clear();
   source.seekg(start == std::istream::pos_type(-1) ? std::istream::pos_type(0) : start);

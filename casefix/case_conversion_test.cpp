@@ -220,6 +220,11 @@ TEST(CaseConversionTest, ReportsStatusAndEveryPercentOnceEndingAt100) {
   for (int percent = 1; percent <= 100; ++percent) EXPECT_EQ(names.hook.percents[percent - 1], percent);
   EXPECT_EQ(names.hook.percents.back(), 100);
 
+  // Long lines move the bar several percent at once: 10, 80 and 10 of 100 bytes.
+  const Conversion jumps =
+      Convert("0 HEADER\r\n" + std::string(78, 'x') + "\r\n" + "1 NAME x\r\n", Options(0));
+  EXPECT_EQ(jumps.hook.percents, (std::vector<int>{10, 90, 100, 100}));
+
   const Conversion places = Convert("1 PLAC x\r\n", Options(0, false, true));
   EXPECT_EQ(places.hook.statuses, std::vector<std::string>{"Converting case of names and places"});
   EXPECT_EQ(places.hook.percents, (std::vector<int>{100, 100}));

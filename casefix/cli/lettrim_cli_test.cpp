@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>  // std::filesystem::create_symlink
+#include <fstream>     // std::ifstream
+#include <sstream>     // std::ostringstream
 #include <string>      // std::string
 
+#include "case_conversion.h"
 #include "test_support.h"
 
 namespace {
@@ -164,6 +167,38 @@ TEST(LettrimCliTest, ExampleFileConvertsLikeTheEngine) {
   const std::string output = gedtest::ReadFileBytes(destination);
   EXPECT_NE(output.find("1 NAME Margaret /Ashworth/\r\n"), std::string::npos);
   EXPECT_NE(output.find("2 PLAC Leeds, Yorkshire, England\r\n"), std::string::npos);
+}
+
+// The program writes exactly what the engine writes, for every sample and a few option sets.
+TEST(LettrimCliTest, SampleFilesMatchTheEngine) {
+  const auto samples = gedtest::SampleGedcomFiles();
+  if (samples.empty()) GTEST_SKIP() << "no sample folder";
+  gedtest::ScopedTempDir dir;
+  const std::string destination = dir.File("out.ged");
+  struct Choice {
+    const char* flags;
+    casefix::CaseConversionOptions options;
+  };
+  const Choice choices[] = {{"", {0, false, false}}, {"-usp", {1, true, true}}, {"-p", {0, false, true}}};
+  for (const auto& file : samples) {
+    for (const Choice& choice : choices) {
+      std::filesystem::remove(destination);
+      const Outcome run = RunCli(std::string(choice.flags) + " " + gedtest::ShellQuote(file.string()) +
+                                 " " + gedtest::ShellQuote(destination));
+      std::ifstream source(file, std::ios::binary);
+      std::ostringstream expected(std::ios::binary);
+      gedtest::RecordingHook hook;
+      const auto result = casefix::RunCaseConversion(source, expected, choice.options, hook);
+      if (result.failure == casefix::CaseConversionFailure::Utf16Source) {
+        EXPECT_EQ(run.status, 1) << file;
+        EXPECT_FALSE(std::filesystem::exists(destination)) << file;
+        continue;
+      }
+      EXPECT_EQ(run.status, 0) << file << run.err;
+      EXPECT_EQ(run.out, casefix::FinalMessageText(result, choice.options) + "\n") << file;
+      EXPECT_EQ(gedtest::ReadFileBytes(destination), expected.str()) << file << choice.flags;
+    }
+  }
 }
 
 }  // namespace
