@@ -1,0 +1,21 @@
+// gedcom_writer.h - writes a generated population as GEDCOM 5.5.1 text with CR LF line ends.
+#pragma once
+
+#include <cstdint>  // std::uint64_t
+#include <cstdio>   // std::FILE
+
+#include "family_model.h"
+
+namespace gedgen {
+
+struct WriteSummary {
+  bool ok = false;
+  std::uint64_t bytes = 0;
+};
+
+/// Writes HEAD, the submitter, every individual and family, the shared notes, sources,
+/// repositories and media records, and TRLR. The details (date forms, name spellings, events,
+/// citations) are drawn from seed, so the same population and seed give the same bytes.
+WriteSummary WriteGedcom(const Population& population, std::uint64_t seed, std::FILE* out);
+
+}  // namespace gedgen
