@@ -1,2 +1,380 @@
-// kinprune_doc.cpp - placeholder; the implementation follows.
+// kinprune_doc.cpp - the document's file copy, line reader, record store, individual index and
+// lifecycle.
 #include "kinprune_doc.h"
+
+#include <fcntl.h>     // ::open
+#include <sys/stat.h>  // ::fstat
+#include <unistd.h>    // ::read, ::close
+
+#include <algorithm>  // std::copy
+#include <cerrno>     // errno
+#include <charconv>   // std::to_chars
+#include <cstring>    // std::strerror
+#include <new>        // std::bad_alloc
+#include <utility>    // std::move
+
+#include "file_identity.h"
+#include "line_reader.h"
+
+namespace kinprune {
+
+namespace {
+
+constexpr bool IsSpaceOrTab(unsigned char c) { return c == ' ' || c == '\t'; }
+constexpr bool IsLineEnd(unsigned char c) { return c == '\r' || c == '\n'; }
+constexpr bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// The white space C's isspace knows in the "C" locale; spelled out so no locale can change it.
+constexpr bool IsCSpace(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+constexpr bool IsWordCharacter(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsAsciiDigit(c) || c >= 0x80;
+}
+constexpr char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+constexpr char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// Whole percent of part in whole without overflow for any 64-bit sizes.
+int WholePercent(std::uint64_t part, std::uint64_t whole) {
+  __extension__ typedef unsigned __int128 Wide;
+  return static_cast<int>(static_cast<Wide>(part) * 100 / whole);
+}
+
+std::string OpenErrorText(const std::string& path, int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return path + " was not found.";
+    case EACCES:
+    case EPERM:
+      return "Access to " + path + " was denied.";
+    case EISDIR:
+      return path + " is a folder, not a GEDCOM file.";
+    case ENOMEM:
+      return "Not enough memory to open " + path + ".";
+    default:
+      return "Failed to open document " + path + " (" + std::strerror(error) + ").";
+  }
+}
+
+// Reads the whole of fd into bytes; false with errno set on failure.
+bool ReadWholeFile(int fd, std::string& bytes) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return false;
+  if (S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
+  constexpr std::size_t kGrowStep = std::size_t{1} << 20;
+  std::size_t size = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
+  try {
+    bytes.resize(size);
+    std::size_t got = 0;
+    for (;;) {
+      if (got == bytes.size()) {
+        // A regular file is normally complete here; one more read confirms the end and picks
+        // up anything appended meanwhile (and reads pipes and devices block by block).
+        bytes.resize(got + kGrowStep);
+      }
+      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      if (n == 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+  } catch (const std::bad_alloc&) {
+    errno = ENOMEM;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---- Line reader ----------------------------------------------------------------------------------
+
+bool CKinpruneDoc::ReadLine(DocLine& line) {
+  constexpr std::uint64_t kByteOrderMarkSize = 3;
+  if (hasByteOrderMark && readPos < kByteOrderMarkSize) readPos = kByteOrderMarkSize;
+  for (;;) {
+    if (readPos >= fileLength) {
+      readPos = fileLength;
+      line = DocLine{};
+      line.start = fileLength;
+      return false;
+    }
+    if (ReadLineAt(line)) return true;
+  }
+}
+
+// Reads the line at readPos; false (and readPos past it) when the line is blank.
+bool CKinpruneDoc::ReadLineAt(DocLine& line) {
+  const char* data = fileData.data();
+  const std::uint64_t start = readPos;
+  std::uint64_t end = start;
+  while (end < fileLength && !IsLineEnd(static_cast<unsigned char>(data[end]))) ++end;
+
+  // The terminator, and at most one more CR or LF with it.
+  readPos = end;
+  if (readPos < fileLength) {
+    ++readPos;
+    if (readPos < fileLength && IsLineEnd(static_cast<unsigned char>(data[readPos]))) ++readPos;
+  }
+
+  auto at = [&](std::uint64_t pos) { return static_cast<unsigned char>(data[pos]); };
+  std::uint64_t pos = start;
+  while (pos < end && IsSpaceOrTab(at(pos))) ++pos;
+  if (pos == end) return false;  // blank: no GEDCOM line at all
+
+  line.start = start;
+  line.text = std::string_view(data + start, end - start);
+  if (!IsAsciiDigit(at(pos))) {
+    line.hasLevel = false;
+    line.level = kSaturatedLevel;
+    line.tag = {};
+    line.value = {};
+    return true;
+  }
+
+  line.hasLevel = true;
+  std::int64_t level = 0;
+  for (; pos < end && IsAsciiDigit(at(pos)); ++pos) {
+    if (level < kSaturatedLevel) {
+      level = level * 10 + (at(pos) - '0');
+      if (level > kSaturatedLevel) level = kSaturatedLevel;
+    }
+  }
+  line.level = static_cast<std::int32_t>(level);
+  while (pos < end && IsSpaceOrTab(at(pos))) ++pos;
+  const std::uint64_t tagStart = pos;
+  while (pos < end && at(pos) > 0x20) ++pos;
+  line.tag = std::string_view(data + tagStart, pos - tagStart);
+  // One separator only; a control byte that stopped the tag stays and begins the value.
+  if (pos < end && IsSpaceOrTab(at(pos))) ++pos;
+  line.value = std::string_view(data + pos, end - pos);
+  return true;
+}
+
+bool CKinpruneDoc::ReadLine(std::int32_t& level, std::string& tag, std::string& value) {
+  DocLine line;
+  const bool read = ReadLine(line);
+  level = line.level;
+  tag.assign(line.tag);
+  value.assign(line.value);
+  return read;
+}
+
+void CKinpruneDoc::XrefFromPointer(std::string& xref, std::string_view pointer) {
+  xref.assign(PointerXref(pointer));
+}
+
+// ---- Record store -----------------------------------------------------------------------------------
+
+std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) {
+  auto it = recordOffsets.lower_bound(xref);
+  if (it != recordOffsets.end() && it->first == xref) return it->second;
+  // Remembered as missing so that repeated lookups of a dangling pointer stay cheap.
+  recordOffsets.emplace_hint(it, std::string(xref), kNoRecord);
+  return kNoRecord;
+}
+
+bool CKinpruneDoc::BeginRecordAt(std::uint64_t offset, DocLine& line) {
+  if (offset == kNoRecord || offset >= fileLength) {
+    line = DocLine{};
+    return false;
+  }
+  readPos = offset;
+  return ReadLine(line);
+}
+
+bool CKinpruneDoc::BeginRecord(std::string_view xref, DocLine& line) {
+  return BeginRecordAt(RecordOffset(xref), line);
+}
+
+bool CKinpruneDoc::NextRecordLine(DocLine& line) {
+  return ReadLine(line) && !(line.hasLevel && line.level == 0);
+}
+
+// ---- Individual index -------------------------------------------------------------------------------
+
+IndividualEntry* CKinpruneDoc::FindIndividual(std::string_view xref) {
+  auto it = individualByXref.find(xref);
+  return it == individualByXref.end() ? nullptr : it->second;
+}
+
+std::string CKinpruneDoc::BuildDisplayName(std::string_view nameValue) {
+  const std::size_t first = nameValue.find('/');
+  const std::size_t last = nameValue.rfind('/');
+  if (first == std::string_view::npos || first >= last) return std::string(nameValue);
+
+  std::string_view given = nameValue.substr(0, first);
+  while (!given.empty() && IsCSpace(static_cast<unsigned char>(given.back()))) given.remove_suffix(1);
+  const std::string_view surname = nameValue.substr(first + 1, last - first - 1);
+  std::string_view suffix = nameValue.substr(last + 1);
+  while (!suffix.empty() && IsCSpace(static_cast<unsigned char>(suffix.front()))) suffix.remove_prefix(1);
+
+  std::string result(surname);
+  if (!surname.empty()) result += ',';
+  for (std::string_view part : {given, suffix}) {
+    if (part.empty()) continue;
+    if (!result.empty()) result += ' ';
+    result += part;
+  }
+  return result;
+}
+
+void CKinpruneDoc::ProperCaseName(std::string& name) {
+  const std::size_t size = name.size();
+  bool atWordStart = true;
+  bool allRoman = true;
+  std::size_t romanStart = 0;
+  auto upperFrom = [&](std::size_t from, std::size_t to) {
+    for (std::size_t k = from; k < to; ++k) name[k] = ToUpperAscii(name[k]);
+  };
+
+  for (std::size_t j = 0; j < size; ++j) {
+    const auto c = static_cast<unsigned char>(name[j]);
+    if (IsWordCharacter(c)) {
+      const char lower = ToLowerAscii(static_cast<char>(c));
+      if (lower != 'i' && lower != 'v' && lower != 'x') allRoman = false;
+      if (atWordStart) {
+        name[j] = ToUpperAscii(name[j]);
+        const bool hasNext = j + 1 < size;
+        if (hasNext && name[j] == 'M' && name[j + 1] == 'C') {
+          // McDonald: the letter after "Mc" starts the word again.
+          name[j + 1] = 'c';
+          ++j;
+        } else if (hasNext) {
+          atWordStart = false;
+        }
+      } else {
+        name[j] = ToLowerAscii(name[j]);
+      }
+    } else {
+      if (allRoman) {
+        upperFrom(romanStart, j);
+      } else {
+        allRoman = true;
+      }
+      romanStart = j;
+      atWordStart = true;
+    }
+  }
+  if (allRoman) upperFrom(romanStart, size);
+}
+
+// ---- Lifecycle and load pass ---------------------------------------------------------------------------
+
+void CKinpruneDoc::DeleteContents() {
+  individualsByName.clear();
+  recordOffsets.clear();
+  individualByXref.clear();
+}
+
+OpenOutcome CKinpruneDoc::OnOpenDocument(const std::string& path, StatusSink* status) {
+  OpenOutcome outcome;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    outcome.error = OpenErrorText(path, errno);
+    return outcome;
+  }
+  std::string bytes;
+  const bool read = ReadWholeFile(fd, bytes);
+  const int readError = errno;
+  ::close(fd);
+  if (!read) {
+    outcome.error = OpenErrorText(path, readError);
+    return outcome;
+  }
+  return LoadFromMemory(std::move(bytes), path, status);
+}
+
+OpenOutcome CKinpruneDoc::LoadFromMemory(std::string bytes, const std::string& name,
+                                         StatusSink* status) {
+  OpenOutcome outcome;
+  if (gedtext::LooksLikeUtf16(bytes)) {
+    outcome.error = "Cannot open " + name +
+                    ": it is a UTF-16 file. Save it as UTF-8 or ANSEL and open it again.";
+    return outcome;
+  }
+  DeleteContents();
+  fileData.swap(bytes);
+  fileLength = fileData.size();
+  readPos = 0;
+  hasByteOrderMark = fileData.starts_with(gedtext::kUtf8ByteOrderMark);
+  firstLineOffset = kNoRecord;
+  try {
+    if (fileLength > 0) LoadPass(status);
+  } catch (const std::bad_alloc&) {
+    DeleteContents();
+    outcome.error = "Not enough memory to load " + name + ".";
+    return outcome;
+  }
+  sourcePath = name;
+  outcome.ok = true;
+  return outcome;
+}
+
+void CKinpruneDoc::LoadPass(StatusSink* status) {
+  readPos = 0;
+  int lastPercent = -1;
+  bool pending = false;
+  std::string pendingXref;
+  std::string pendingName;
+
+  auto beginIndividual = [&](std::string_view xref) {
+    pending = true;
+    pendingXref.assign(xref);
+    pendingName.assign("!unknown");
+  };
+  auto setIndividualName = [&](std::string_view value) {
+    pendingName = BuildDisplayName(value);
+    if (pendingName.empty()) pendingName.assign("!unknown");
+  };
+  auto registerIndividual = [&] {
+    pending = false;
+    ProperCaseName(pendingName);
+    auto entry = individualsByName.emplace(pendingName, IndividualEntry{pendingName, pendingXref});
+    individualByXref.insert_or_assign(pendingXref, &entry->second);
+  };
+
+  DocLine line;
+  char percentText[32];
+  while (ReadLine(line)) {
+    if (firstLineOffset == kNoRecord) firstLineOffset = line.start;
+    if (status) {
+      const int percent = WholePercent(readPos, fileLength);
+      if (percent != lastPercent) {
+        lastPercent = percent;
+        constexpr std::string_view kLoading = "Loading File ";
+        char* out = std::copy(kLoading.begin(), kLoading.end(), percentText);
+        out = std::to_chars(out, percentText + sizeof percentText - 1, percent).ptr;
+        *out++ = '%';
+        status->SetStatusText(std::string_view(percentText, out - percentText));
+      }
+    }
+    if (!line.hasLevel) continue;
+    if (line.level == 0) {
+      if (pending) registerIndividual();
+      const bool hasXref = IsPointerValue(line.tag);
+      if (hasXref) recordOffsets.insert_or_assign(std::string(PointerXref(line.tag)), line.start);
+      if (line.value == "INDI") {
+        beginIndividual(hasXref ? PointerXref(line.tag) : std::string_view{});
+      }
+    } else if (pending && line.tag == "NAME") {
+      setIndividualName(line.value);
+    }
+  }
+  if (pending) registerIndividual();
+}
+
+bool CKinpruneDoc::NamesOpenedFile(const std::string& path) const {
+  if (sourcePath.empty()) return false;
+  return path == sourcePath || gedtext::NameSameExistingFile(path, sourcePath);
+}
+
+}  // namespace kinprune

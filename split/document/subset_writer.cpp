@@ -1,0 +1,403 @@
+// subset_writer.cpp - writing the selected individuals with their reference closure, and the safe
+// replacement of the destination file.
+#include <fcntl.h>     // ::fchmod
+#include <stdlib.h>    // ::mkstemp
+#include <sys/stat.h>  // ::stat, ::umask
+#include <unistd.h>    // ::write, ::fsync, ::close, ::unlink
+
+#include <algorithm>   // std::sort
+#include <cerrno>      // errno
+#include <charconv>    // std::to_chars
+#include <cstdio>      // std::rename
+#include <cstring>     // std::strerror
+#include <filesystem>  // std::filesystem::path
+#include <functional>  // std::function
+#include <new>         // std::bad_alloc
+#include <ostream>     // std::ostream
+#include <set>         // std::set
+#include <vector>      // std::vector
+
+#include "file_identity.h"
+#include "kinprune_doc.h"
+#include "line_reader.h"
+
+namespace kinprune {
+
+namespace {
+
+using XrefSet = std::set<std::string, std::less<>>;
+
+// Inserts a view without building a string when it is already there.
+void InsertXref(XrefSet& set, std::string_view xref) {
+  auto it = set.lower_bound(xref);
+  if (it == set.end() || *it != xref) set.emplace_hint(it, xref);
+}
+
+// Pointers under these tags name people whose records are not pulled in by the pointer itself:
+// a family does not bring along every member, only the ones written for other reasons.
+bool IsMemberTag(std::string_view tag) {
+  return tag == "CHIL" || tag == "HUSB" || tag == "WIFE" || tag == "ALIA" || tag == "ASSO";
+}
+
+// Depth of a line for the skip rules: a line without a level number is deeper than any line.
+constexpr std::int64_t kLevellessDepth = std::int64_t{CKinpruneDoc::kSaturatedLevel} + 1;
+constexpr std::int64_t kNoSkip = std::numeric_limits<std::int64_t>::max();
+
+std::int64_t Depth(const DocLine& line) { return line.hasLevel ? line.level : kLevellessDepth; }
+bool EndsRecord(const DocLine& line) { return line.hasLevel && line.level == 0; }
+
+std::string SaveErrorText(const std::string& path, int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return "Access to " + path + " was denied.";
+    case ENOSPC:
+    case EDQUOT:
+      return "Disk full while accessing " + path + ".";
+    case EISDIR:
+      return "Failed to save document " + path + ": it is a folder.";
+    default:
+      return "Failed to save document " + path + " (" + std::strerror(error) + ").";
+  }
+}
+
+}  // namespace
+
+/// One save: the working sets, the output buffer and the status texts.
+struct CKinpruneDoc::Writer {
+  using Drain = std::function<bool(std::string_view)>;
+
+  Writer(CKinpruneDoc& doc, StatusSink* status, Drain drain)
+      : doc(doc), status(status), drain(std::move(drain)) {
+    buffer.reserve(kBufferSize);
+  }
+
+  /// The whole pass; false when the drain failed. "File written" is left to the caller when
+  /// announceDone is false (the file is not in place before its rename).
+  bool Run(bool announceDone) {
+    CopyHeader();
+    ScanSelectedIndividuals();
+    SetStatus("Locating references...");
+    CloseOverReferences();
+    WriteRecords();
+    Append("0 TRLR\r\n");
+    if (!Flush()) return false;
+    if (announceDone) SetStatus("File written");
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+
+  // Lines under a member-tag pointer whose target was not needed when its record was scanned;
+  // scanned after all if the target becomes needed, so the result does not depend on the order
+  // in which identifiers sort.
+  struct DeferredLines {
+    std::uint64_t position;  // first byte after the pointer line
+    std::int32_t level;      // the pointer line's level
+  };
+
+  void SetStatus(std::string_view text) {
+    if (status) status->SetStatusText(text);
+  }
+
+  void ShowPercent(std::string_view label, std::uint64_t position, std::uint64_t count) {
+    if (!status) return;
+    const int percent = static_cast<int>(position * 100 / count);
+    if (percent == lastPercent) return;
+    lastPercent = percent;
+    std::string text(label);
+    text += std::to_string(percent);
+    text += '%';
+    status->SetStatusText(text);
+  }
+
+  void Append(std::string_view bytes) {
+    buffer.append(bytes);
+    if (buffer.size() >= kBufferSize) Flush();
+  }
+
+  bool Flush() {
+    if (!failed && !buffer.empty() && !drain(buffer)) failed = true;
+    buffer.clear();
+    return !failed;
+  }
+
+  void AppendLevel(std::int32_t level) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, level).ptr;
+    buffer.append(digits, end);
+  }
+
+  void WriteFirstLine(const DocLine& line) {
+    if (!line.hasLevel) return WriteUnparsed(line);
+    AppendLevel(line.level);
+    buffer += ' ';
+    buffer.append(line.tag);
+    buffer += ' ';
+    buffer.append(line.value);
+    Append("\r\n");
+  }
+
+  void WriteLine(const DocLine& line) {
+    if (!line.hasLevel) return WriteUnparsed(line);
+    AppendLevel(line.level);
+    buffer += ' ';
+    buffer.append(line.tag);
+    if (!line.value.empty()) {
+      buffer += ' ';
+      buffer.append(line.value);
+    }
+    Append("\r\n");
+  }
+
+  // A line without a level number is copied as it stood, since nothing in it can be trusted to
+  // be a level or a tag.
+  void WriteUnparsed(const DocLine& line) {
+    buffer.append(line.text);
+    Append("\r\n");
+  }
+
+  // The first record is copied whole; its pointers make their targets needed but are not
+  // followed further.
+  void CopyHeader() {
+    if (doc.hasByteOrderMark) buffer.append(gedtext::kUtf8ByteOrderMark);
+    doc.readPos = 0;
+    DocLine line;
+    if (!doc.ReadLine(line)) return;
+    WriteFirstLine(line);
+    while (doc.ReadLine(line) && !EndsRecord(line)) {
+      if (line.hasLevel && IsPointerValue(line.value)) InsertXref(neededXrefs, PointerXref(line.value));
+      WriteLine(line);
+    }
+  }
+
+  void ScanSelectedIndividuals() {
+    const std::uint64_t count = doc.individualsByName.size();
+    std::uint64_t position = 0;
+    DocLine line;
+    for (const auto& [name, entry] : doc.individualsByName) {
+      ShowPercent("Scanning Individuals ", position++, count);
+      if (!entry.selected) continue;
+      InsertXref(neededXrefs, entry.xref);
+      if (!doc.BeginRecord(entry.xref, line)) continue;
+      do {
+        if (line.hasLevel && IsPointerValue(line.value)) {
+          InsertXref(pendingXrefs, PointerXref(line.value));
+        }
+      } while (doc.NextRecordLine(line));
+    }
+  }
+
+  // Work through pendingXrefs in ascending order; an xref added behind the current one is met in
+  // the same pass, one added before it in the next pass.
+  void CloseOverReferences() {
+    auto it = pendingXrefs.begin();
+    while (!pendingXrefs.empty()) {
+      if (it == pendingXrefs.end()) it = pendingXrefs.begin();
+      const std::string& xref = *it;
+      if (neededXrefs.insert(xref).second) ScanDeferred(xref);
+      const std::uint64_t offset = doc.RecordOffset(xref);
+      if (offset != kNoRecord) {
+        doc.readPos = offset;
+        DocLine line;
+        doc.ReadLine(line);
+        ScanLines(0);
+      }
+      it = pendingXrefs.erase(it);
+    }
+  }
+
+  void ScanDeferred(std::string_view xref) {
+    auto [first, last] = deferredLines.equal_range(xref);
+    if (first == last) return;
+    std::vector<DeferredLines> due;
+    for (auto it = first; it != last; ++it) due.push_back(it->second);
+    deferredLines.erase(first, last);
+    for (const DeferredLines& lines : due) {
+      doc.readPos = lines.position;
+      ScanLines(lines.level);
+    }
+  }
+
+  // Scans the lines from readPos that lie deeper than aboveLevel (a whole record for 0).
+  void ScanLines(std::int32_t aboveLevel) {
+    std::int64_t skipLevel = kNoSkip;
+    DocLine line;
+    while (doc.ReadLine(line)) {
+      if (line.hasLevel && line.level <= aboveLevel) break;
+      const std::int64_t depth = Depth(line);
+      if (depth > skipLevel) continue;
+      skipLevel = kNoSkip;
+      if (!line.hasLevel || !IsPointerValue(line.value)) continue;
+      const std::string_view target = PointerXref(line.value);
+      if (neededXrefs.contains(target)) continue;
+      if (IsMemberTag(line.tag)) {
+        skipLevel = depth;
+        deferredLines.emplace(std::string(target), DeferredLines{doc.readPos, line.level});
+      } else {
+        InsertXref(pendingXrefs, target);
+      }
+    }
+  }
+
+  void WriteRecords() {
+    std::vector<std::uint64_t> offsets;
+    offsets.reserve(neededXrefs.size());
+    for (const std::string& xref : neededXrefs) {
+      const std::uint64_t offset = doc.RecordOffset(xref);
+      // The first record went out as the header copy already.
+      if (offset != kNoRecord && offset != doc.firstLineOffset) offsets.push_back(offset);
+    }
+    std::sort(offsets.begin(), offsets.end());
+
+    const std::uint64_t count = offsets.size();
+    std::uint64_t position = 0;
+    DocLine line;
+    for (const std::uint64_t offset : offsets) {
+      if (failed) return;
+      ShowPercent("Writing File ", position++, count);
+      doc.readPos = offset;
+      if (!doc.ReadLine(line)) continue;
+      WriteLine(line);
+      std::int64_t skipLevel = kNoSkip;
+      while (doc.ReadLine(line) && !EndsRecord(line)) {
+        const std::int64_t depth = Depth(line);
+        if (depth > skipLevel) continue;
+        skipLevel = kNoSkip;
+        if (line.hasLevel && IsPointerValue(line.value) &&
+            !neededXrefs.contains(PointerXref(line.value))) {
+          skipLevel = depth;
+          continue;
+        }
+        WriteLine(line);
+      }
+    }
+  }
+
+  CKinpruneDoc& doc;
+  StatusSink* status;
+  Drain drain;
+  std::string buffer;
+  bool failed = false;
+  int lastPercent = -1;
+  XrefSet neededXrefs;
+  XrefSet pendingXrefs;
+  std::multimap<std::string, DeferredLines, std::less<>> deferredLines;
+};
+
+bool CKinpruneDoc::WriteSubset(std::ostream& out, StatusSink* status) {
+  Writer writer(*this, status, [&out](std::string_view bytes) {
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return out.good();
+  });
+  try {
+    if (!writer.Run(true)) return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  out.flush();
+  return out.good();
+}
+
+SaveOutcome CKinpruneDoc::OnSaveDocument(const std::string& path, OverwriteQuestion& question,
+                                         StatusSink* status) {
+  if (NamesOpenedFile(path) && !question.AskYesNo(kOverwriteOriginalQuestion)) {
+    return SaveOutcome{SaveOutcome::Result::Declined, {}};
+  }
+  return SaveSubset(path, status);
+}
+
+namespace {
+
+// The file the save replaces: through a symbolic link, the file it leads to, so that the link
+// keeps working and the question about the opened file means what it says.
+std::filesystem::path ReplacedFile(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path target(path);
+  if (std::filesystem::is_symlink(target, error)) {
+    auto resolved = std::filesystem::weakly_canonical(target, error);
+    if (!error) return resolved;
+  }
+  return target;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// Permissions of the new file: those of the file it replaces, or the usual ones for a new file.
+void TakeOverPermissions(int fd, const std::filesystem::path& replaced) {
+  struct stat existing {};
+  if (::stat(replaced.c_str(), &existing) == 0) {
+    ::fchmod(fd, existing.st_mode & 07777);
+    return;
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+}
+
+}  // namespace
+
+SaveOutcome CKinpruneDoc::SaveSubset(const std::string& path, StatusSink* status) {
+  SaveOutcome outcome;
+  const std::filesystem::path target = ReplacedFile(path);
+  if (gedtext::IsDirectory(target.string())) {
+    outcome.error = SaveErrorText(path, EISDIR);
+    return outcome;
+  }
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) {
+    outcome.error = SaveErrorText(path, errno);
+    return outcome;
+  }
+  TakeOverPermissions(fd, target);
+
+  int error = 0;
+  Writer writer(*this, status, [&](std::string_view bytes) {
+    if (WriteAll(fd, bytes)) return true;
+    error = errno;
+    return false;
+  });
+  bool written = false;
+  try {
+    written = writer.Run(false);
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;
+  }
+  if (written && ::fsync(fd) != 0) {
+    written = false;
+    error = errno;
+  }
+  if (::close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (written && std::rename(temporary.c_str(), target.c_str()) != 0) {
+    written = false;
+    error = errno;
+  }
+  if (!written) {
+    ::unlink(temporary.c_str());
+    outcome.error = SaveErrorText(path, error != 0 ? error : EIO);
+    return outcome;
+  }
+  if (status) status->SetStatusText("File written");
+  outcome.result = SaveOutcome::Result::Saved;
+  return outcome;
+}
+
+}  // namespace kinprune
