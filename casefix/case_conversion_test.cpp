@@ -190,7 +190,7 @@ TEST(CaseConversionTest, ByteOrderMarkIsKeptAtTheStart) {
 }
 
 TEST(CaseConversionTest, RefusesUtf16WithoutWritingAnything) {
-  const std::string littleEndian("\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0", 20);
+  const std::string littleEndian("\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0", 18);
   const std::string nulInFirstLine("0\0 \0H\0E\0A\0D\0\n\0", 14);
   for (const std::string& input : {littleEndian, nulInFirstLine, std::string("\xFE\xFF\0" "0", 4)}) {
     const Conversion run = Convert(input, Options(1));

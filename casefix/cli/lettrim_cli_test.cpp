@@ -129,7 +129,7 @@ TEST(LettrimCliTest, RefusesBadCommandLinesAndFiles) {
 
   // A UTF-16 source is refused before an existing destination is touched.
   const std::string utf16 = dir.File("utf16.ged");
-  gedtest::WriteFileBytes(utf16, std::string("\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0", 20));
+  gedtest::WriteFileBytes(utf16, std::string("\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0", 18));
   gedtest::WriteFileBytes(destination, "keep me");
   const Outcome refused = RunCli(gedtest::ShellQuote(utf16) + " " + gedtest::ShellQuote(destination));
   EXPECT_EQ(refused.status, 1);
