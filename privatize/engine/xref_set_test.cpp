@@ -1,0 +1,85 @@
+// xref_set_test.cpp - the identifier set keeps its keys, its order and its balance.
+#include "xref_set.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>  // std::shuffle
+#include <cmath>      // std::log2
+#include <random>     // std::mt19937
+#include <string>
+#include <vector>
+
+namespace privatize {
+namespace {
+
+TEST(XrefSetTest, EveryRotationKeepsTheTreeBalanced) {
+  const std::vector<std::vector<std::string>> orders = {
+      {"A", "B", "C"}, {"C", "B", "A"}, {"A", "C", "B"}, {"C", "A", "B"},
+      {"M", "F", "T", "C", "H", "A"}, {"M", "F", "T", "C", "H", "G"},
+      {"M", "F", "T", "P", "W", "Z"}, {"M", "F", "T", "P", "W", "N"}};
+  for (const auto& order : orders) {
+    XrefSet set;
+    for (const auto& key : order) EXPECT_TRUE(set.Insert(key));
+    EXPECT_TRUE(set.CheckInvariantsForTest());
+    EXPECT_EQ(set.Size(), order.size());
+    for (const auto& key : order) EXPECT_TRUE(set.Contains(key));
+  }
+  XrefSet three;
+  for (const char* key : {"A", "C", "B"}) three.Insert(key);
+  EXPECT_EQ(three.HeightForTest(), 2);
+}
+
+TEST(XrefSetTest, ManyKeysStayFindableInLogarithmicHeight) {
+  std::vector<std::string> keys;
+  for (int i = 0; i < 20000; ++i) keys.push_back("I" + std::to_string(i));
+  std::vector<std::string> shuffled = keys;
+  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+
+  for (const auto* sequence : {&keys, &shuffled}) {
+    XrefSet set;
+    for (const auto& key : *sequence) EXPECT_TRUE(set.Insert(key));
+    for (const auto& key : *sequence) EXPECT_FALSE(set.Insert(key)) << key;
+    ASSERT_TRUE(set.CheckInvariantsForTest());
+    EXPECT_EQ(set.Size(), keys.size());
+    const double limit = 1.45 * std::log2(static_cast<double>(keys.size()) + 2);
+    EXPECT_LE(set.HeightForTest(), static_cast<int>(limit));
+    for (const auto& key : keys) EXPECT_TRUE(set.Contains(key));
+    EXPECT_FALSE(set.Contains("I20000"));
+    EXPECT_FALSE(set.Contains("I"));
+    EXPECT_FALSE(set.Contains(""));
+  }
+}
+
+TEST(XrefSetTest, ComparesCaseSensitiveUnsignedBytes) {
+  XrefSet set;
+  EXPECT_TRUE(set.Insert("F1"));
+  EXPECT_FALSE(set.Contains("f1"));
+  EXPECT_TRUE(set.Insert("f1"));
+  EXPECT_TRUE(set.Insert("F"));    // a proper prefix is a key of its own
+  EXPECT_TRUE(set.Insert("F10"));
+  EXPECT_TRUE(set.Insert("\xC3\xA9"));  // sorts after every ASCII key
+  EXPECT_TRUE(set.Insert(std::string("N\0L", 3)));
+  EXPECT_TRUE(set.Insert("z"));
+  EXPECT_TRUE(set.CheckInvariantsForTest());
+  EXPECT_TRUE(set.Contains(std::string("N\0L", 3)));
+  EXPECT_FALSE(set.Contains("N"));
+  EXPECT_TRUE(set.Contains("\xC3\xA9"));
+  EXPECT_EQ(set.Size(), 7u);
+}
+
+TEST(XrefSetTest, DestroyEmptiesTheSetForReuse) {
+  XrefSet set;
+  for (int i = 0; i < 1000; ++i) set.Insert(std::to_string(i));
+  set.Destroy();
+  EXPECT_TRUE(set.Empty());
+  EXPECT_FALSE(set.Contains("5"));
+  EXPECT_EQ(set.HeightForTest(), 0);
+  EXPECT_TRUE(set.Insert("5"));
+  EXPECT_TRUE(set.Contains("5"));
+  set.Destroy();
+  set.Destroy();
+  EXPECT_TRUE(set.Empty());
+}
+
+}  // namespace
+}  // namespace privatize
