@@ -214,7 +214,7 @@ std::string WarningText(const CaseConversionResult& result, std::string_view sou
       return std::string(kErrorReading);
     case CaseConversionFailure::Utf16Source:
       return std::string(sourceName) +
-             "\nThis file is in UTF-16, which cannot be converted. Save it as UTF-8 first.";
+             " is a UTF-16 file, which cannot be converted. Save it as UTF-8 first.";
   }
   return {};
 }
