@@ -4,15 +4,16 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <algorithm>  // std::copy
 #include <cerrno>    // errno, ERANGE
 #include <climits>   // INT_MIN, INT_MAX
 #include <cstdlib>   // std::strtol
 
-std::optional<FiveFields> ParseFiveFields(const QString& text) {
+std::optional<std::vector<int>> ParseIntFields(const QString& text, std::size_t count) {
   const QByteArray bytes = text.toLatin1();
   const char* cursor = bytes.constData();
-  FiveFields fields{};
-  for (std::size_t i = 0; i < fields.size(); ++i) {
+  std::vector<int> fields(count, 0);
+  for (std::size_t i = 0; i < count; ++i) {
     if (i > 0) {
       if (*cursor != ',') return std::nullopt;
       ++cursor;
@@ -32,6 +33,14 @@ std::optional<FiveFields> ParseFiveFields(const QString& text) {
     cursor = end;
   }
   return fields;
+}
+
+std::optional<FiveFields> ParseFiveFields(const QString& text) {
+  const std::optional<std::vector<int>> fields = ParseIntFields(text, FiveFields().size());
+  if (!fields) return std::nullopt;
+  FiveFields five{};
+  std::copy(fields->begin(), fields->end(), five.begin());
+  return five;
 }
 
 QString FormatFiveFields(const FiveFields& fields) {

@@ -5,7 +5,9 @@
 #include <QVariant>
 
 #include <array>     // std::array
+#include <cstddef>   // std::size_t
 #include <optional>  // std::optional
+#include <vector>    // std::vector
 
 using FiveFields = std::array<int, 5>;
 
@@ -13,6 +15,9 @@ using FiveFields = std::array<int, 5>;
 /// sign are accepted, the commas must follow the digits directly, anything after the fifth
 /// number is ignored. Nothing when any of the five is missing.
 std::optional<FiveFields> ParseFiveFields(const QString& text);
+
+/// The same reading for any number of comma-separated integers.
+std::optional<std::vector<int>> ParseIntFields(const QString& text, std::size_t count);
 
 QString FormatFiveFields(const FiveFields& fields);
 

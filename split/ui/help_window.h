@@ -1,0 +1,28 @@
+// help_window.h - the program's help pages, opened by contents or by context number.
+#pragma once
+
+#include <QDialog>
+#include <QUrl>
+
+class QTextBrowser;
+
+/// A non-modal window over the HTML pages shipped in the program's resources.
+class HelpWindow : public QDialog {
+  Q_OBJECT
+ public:
+  explicit HelpWindow(QWidget* parent = nullptr);
+
+  void ShowContents();
+  /// The topic of a help context number (0x20065 the main window, 0x70000 plus a control's
+  /// number for the window's and the option dialogs' controls); the contents for any other.
+  void ShowTopic(int contextNumber);
+  QUrl CurrentPage() const;
+
+  /// The page, with its anchor, that a context number leads to.
+  static QUrl TopicUrl(int contextNumber);
+
+ private:
+  void ShowPage(const QUrl& page);
+
+  QTextBrowser* browser;
+};

@@ -1,0 +1,72 @@
+// individual_list_model.cpp - the individuals of the open document as rows of one "Name" column.
+#include "individual_list_model.h"
+
+#include <QStringDecoder>
+
+#include "toolbar_icons.h"
+#include "ui_texts.h"
+
+QString TextFromBytes(std::string_view bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+  if (!utf8.hasError()) return text;
+  return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+IndividualListModel::IndividualListModel(QObject* parent)
+    : QAbstractListModel(parent), selectedIcon(SelectedArrowIcon()), emptyIcon(EmptyRowIcon()) {}
+
+void IndividualListModel::Fill(kinprune::CKinpruneDoc& document,
+                               const std::function<void(int)>& progress) {
+  beginResetModel();
+  rows.clear();
+  const std::size_t total = document.individualsByName.size();
+  rows.reserve(total);
+  int lastPercent = -1;
+  for (auto& [name, entry] : document.individualsByName) {
+    const int row = int(rows.size());
+    const int percent = int(std::uint64_t(row) * 100 / total);
+    if (percent != lastPercent) {
+      lastPercent = percent;
+      if (progress) progress(percent);
+    }
+    entry.listRow = row;
+    rows.push_back(&entry);
+  }
+  endResetModel();
+}
+
+kinprune::IndividualEntry* IndividualListModel::EntryAt(int row) const {
+  if (row < 0 || row >= int(rows.size())) return nullptr;
+  return rows[std::size_t(row)];
+}
+
+void IndividualListModel::RefreshAllFlags() {
+  if (rows.empty()) return;
+  emit dataChanged(index(0), index(int(rows.size()) - 1), {Qt::DecorationRole});
+}
+
+void IndividualListModel::RefreshFlag(int row) {
+  if (EntryAt(row) == nullptr) return;
+  emit dataChanged(index(row), index(row), {Qt::DecorationRole});
+}
+
+int IndividualListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : int(rows.size());
+}
+
+QVariant IndividualListModel::data(const QModelIndex& index, int role) const {
+  const kinprune::IndividualEntry* entry = index.isValid() ? EntryAt(index.row()) : nullptr;
+  if (entry == nullptr) return {};
+  if (role == Qt::DisplayRole) return TextFromBytes(entry->name);
+  if (role == Qt::DecorationRole) return entry->selected ? selectedIcon : emptyIcon;
+  return {};
+}
+
+QVariant IndividualListModel::headerData(int section, Qt::Orientation orientation,
+                                         int role) const {
+  if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+    return UiText::NameColumn();
+  }
+  return {};
+}

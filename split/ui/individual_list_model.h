@@ -1,0 +1,40 @@
+// individual_list_model.h - the individuals of the open document as rows of one "Name" column.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QIcon>
+
+#include <functional>  // std::function
+#include <vector>      // std::vector
+
+#include "kinprune_doc.h"
+
+/// Rows point at the document's entries in display-name order; texts and icons are made when
+/// the view asks, so a million rows cost one pointer each and a changed flag shows on repaint.
+class IndividualListModel : public QAbstractListModel {
+  Q_OBJECT
+ public:
+  explicit IndividualListModel(QObject* parent = nullptr);
+
+  /// Rebuilds the rows from the document's table and gives each entry its listRow. progress is
+  /// told each whole percentage once, as the rows are filled.
+  void Fill(kinprune::CKinpruneDoc& document, const std::function<void(int)>& progress);
+
+  kinprune::IndividualEntry* EntryAt(int row) const;
+  /// Shows the current selected flags of every row.
+  void RefreshAllFlags();
+  void RefreshFlag(int row);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  std::vector<kinprune::IndividualEntry*> rows;
+  QIcon selectedIcon;
+  QIcon emptyIcon;
+};
+
+/// Text from bytes of unknown encoding: UTF-8 when they are valid UTF-8, Latin-1 otherwise, so
+/// that no byte of a name becomes a replacement character.
+QString TextFromBytes(std::string_view bytes);
