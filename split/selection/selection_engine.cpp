@@ -17,6 +17,10 @@ bool IsSpouseTag(std::string_view tag) { return tag == kTagHusb || tag == kTagWi
 bool IsFamilyLinkTag(std::string_view tag) { return tag == kTagFamc || tag == kTagFams; }
 bool IsMemberTag(std::string_view tag) { return tag == kTagChil || IsSpouseTag(tag); }
 
+std::string IndividualsFound(std::size_t count) {
+  return std::to_string(count) + " individuals found";
+}
+
 bool Contains(const XrefSet& set, std::string_view xref) { return set.find(xref) != set.end(); }
 
 void InsertUnless(XrefSet& target, std::string_view xref, const XrefSet& exclude) {
@@ -83,8 +87,8 @@ void SelectionEngine::SetEntry(IndividualEntry& entry, bool value) {
   }
 }
 
-void SelectionEngine::ReportStatusCount(std::size_t count) {
-  if (reporter != nullptr) reporter->ShowStatus(std::to_string(count) + " individuals found");
+void SelectionEngine::ReportProgressCount(std::size_t count) {
+  if (reporter != nullptr) reporter->ShowProgress(IndividualsFound(count));
 }
 
 void SelectionEngine::ReportSelectedCount() {
@@ -107,7 +111,7 @@ void SelectionEngine::ApplySelection(const XrefSet& first, const XrefSet& second
       ++changedCount;
     }
   }
-  ReportStatusCount(changedCount);
+  if (reporter != nullptr) reporter->ShowStatus(IndividualsFound(changedCount));
 }
 
 void SelectionEngine::SelectEveryone() {
@@ -179,7 +183,7 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
   sets.pendingIndividuals.emplace(start);
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
-    ReportStatusCount(sets.doneIndividuals.size());
+    ReportProgressCount(sets.doneIndividuals.size());
     for (const std::string& person : sets.pendingIndividuals) {
       const bool found = ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
@@ -243,7 +247,7 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
   const std::int32_t generations = options.generations;
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
-    ReportStatusCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
+    ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
     for (const std::string& person : sets.pendingIndividuals) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFamc) {
@@ -294,7 +298,7 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
   const std::int32_t generations = options.generations;
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
-    ReportStatusCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
+    ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
     for (const std::string& person : sets.pendingIndividuals) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFams) {
@@ -358,7 +362,7 @@ void SelectionEngine::CollateralExpansion(FloodSets& sets, std::int32_t collater
   for (std::int32_t collateralPass = 0;
        collateralPass < collateralGenerations && !sets.pendingIndividuals.empty();
        ++collateralPass) {
-    ReportStatusCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
+    ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
     for (const std::string& person : sets.pendingIndividuals) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);

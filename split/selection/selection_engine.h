@@ -48,7 +48,11 @@ struct DescendantOptions {
 /// a message box; the command-line program prints them on standard error.
 class SelectionReporter {
  public:
-  /// Progress and result texts of a command ("%d individuals found"), for the message pane.
+  /// A traversal's progress between its passes ("%d individuals found"), for the message
+  /// pane; the result text replaces it when the command ends.
+  virtual void ShowProgress(std::string_view text) = 0;
+  /// A command's result text ("%d individuals found" with the number of individuals changed),
+  /// for the message pane.
   virtual void ShowStatus(std::string_view text) = 0;
   /// The number of selected individuals, after every operation.
   virtual void ShowSelectedCount(std::size_t count) = 0;
@@ -119,7 +123,7 @@ class SelectionEngine {
   void CollateralExpansion(FloodSets& sets, std::int32_t collateralGenerations);
   void SetEntry(IndividualEntry& entry, bool value);
   void InvertAll();
-  void ReportStatusCount(std::size_t count);
+  void ReportProgressCount(std::size_t count);
   void ReportSelectedCount();
 
   CKinpruneDoc& document;
