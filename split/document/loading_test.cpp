@@ -1,0 +1,218 @@
+// loading_test.cpp - the line reader, the load pass, the tables and the open lifecycle.
+#include <gtest/gtest.h>
+
+#include "doc_test_helpers.h"
+#include "test_support.h"
+
+using kinprune::CKinpruneDoc;
+using kinprune::DocLine;
+using doctest::Listing;
+using doctest::Load;
+
+namespace {
+
+struct Line {
+  std::int32_t level;
+  std::string tag, value;
+  bool hasLevel;
+  bool operator==(const Line&) const = default;
+};
+
+std::vector<Line> ReadAll(const std::string& text) {
+  CKinpruneDoc doc;
+  EXPECT_TRUE(doc.LoadFromMemory(text, "t.ged").ok);
+  std::vector<Line> lines;
+  doc.readPos = 0;
+  DocLine line;
+  while (doc.ReadLine(line)) {
+    lines.push_back({line.level, std::string(line.tag), std::string(line.value), line.hasLevel});
+  }
+  EXPECT_EQ(doc.readPos, doc.fileLength);
+  return lines;
+}
+
+}  // namespace
+
+TEST(LineReaderTest, EndsLinesOnlyAtCrOrLf) {
+  const std::vector<Line> expected = {{0, "HEAD", "", true}, {1, "NOTE", "a", true}, {0, "TRLR", "", true}};
+  EXPECT_EQ(ReadAll("0 HEAD\r\n1 NOTE a\r\n0 TRLR\r\n"), expected);
+  EXPECT_EQ(ReadAll("0 HEAD\n1 NOTE a\n0 TRLR\n"), expected);
+  EXPECT_EQ(ReadAll("0 HEAD\r1 NOTE a\r0 TRLR\r"), expected);
+  EXPECT_EQ(ReadAll("0 HEAD\n\r1 NOTE a\n\r0 TRLR"), expected);
+
+  // Tabs and other control bytes belong to the value; they never split a line.
+  const auto withTab = ReadAll("1 NOTE a\tb\x01" "c\r\n1 FAMS @F1@\r\n");
+  ASSERT_EQ(withTab.size(), 2u);
+  EXPECT_EQ(withTab[0].value, "a\tb\x01" "c");
+  EXPECT_EQ(withTab[1].tag, "FAMS");
+
+  // A control byte that stops the tag begins the value.
+  const auto control = ReadAll("1 NA\x01ME x\n1\x02NAME y\n");
+  ASSERT_EQ(control.size(), 2u);
+  EXPECT_EQ(control[0], (Line{1, "NA", "\x01ME x", true}));
+  EXPECT_EQ(control[1], (Line{1, "", "\x02NAME y", true}));
+
+  // Exactly one separator after the tag; leading blanks before level and tag are skipped.
+  EXPECT_EQ(ReadAll(" \t2\t NOTE  two \n")[0], (Line{2, "NOTE", " two ", true}));
+  EXPECT_EQ(ReadAll("1 NOTE\t\tx")[0], (Line{1, "NOTE", "\tx", true}));
+  // The last line needs no terminator; its last byte is kept.
+  EXPECT_EQ(ReadAll("0 TRLR")[0], (Line{0, "TRLR", "", true}));
+}
+
+TEST(LineReaderTest, SkipsBlankLinesAndByteOrderMark) {
+  const std::vector<Line> expected = {{0, "HEAD", "", true}, {1, "NOTE", "x", true}};
+  EXPECT_EQ(ReadAll("\xEF\xBB\xBF" "0 HEAD\r\n1 NOTE x\r\n"), expected);
+  EXPECT_EQ(ReadAll("\r\n  \r\n0 HEAD\r\n\r\n\r\n \t \n1 NOTE x\r\n\r\n"), expected);
+
+  CKinpruneDoc doc;
+  Load(doc, "\xEF\xBB\xBF" "0 @I1@ INDI\r\n1 NAME A /B/\r\n");
+  EXPECT_TRUE(doc.hasByteOrderMark);
+  EXPECT_EQ(doc.recordOffsets.at("I1"), 3u);
+  ASSERT_EQ(doc.individualsByName.size(), 1u);
+  EXPECT_EQ(doc.individualsByName.begin()->first, "B, A");
+}
+
+TEST(LineReaderTest, LinesWithoutLevelStayUninterpreted) {
+  const auto lines = ReadAll("1 NOTE start\nFAMS @F9@\n  text\n99999999999999 DEEP x\n");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], (Line{CKinpruneDoc::kSaturatedLevel, "", "", false}));
+  EXPECT_EQ(lines[2], (Line{CKinpruneDoc::kSaturatedLevel, "", "", false}));
+  EXPECT_EQ(lines[3], (Line{CKinpruneDoc::kSaturatedLevel, "DEEP", "x", true}));
+
+  CKinpruneDoc doc;
+  Load(doc, "1 NOTE x\nFAMS @F9@\n");
+  doc.readPos = 0;
+  DocLine line;
+  ASSERT_TRUE(doc.ReadLine(line));
+  ASSERT_TRUE(doc.ReadLine(line));
+  EXPECT_EQ(line.text, "FAMS @F9@");
+
+  // The string form reuses the caller's strings.
+  std::int32_t level = -1;
+  std::string tag = "old", value = "old";
+  doc.readPos = 0;
+  ASSERT_TRUE(doc.ReadLine(level, tag, value));
+  EXPECT_EQ(level, 1);
+  EXPECT_EQ(tag, "NOTE");
+  ASSERT_TRUE(doc.ReadLine(level, tag, value));
+  EXPECT_EQ(level, CKinpruneDoc::kSaturatedLevel);
+  EXPECT_TRUE(tag.empty() && value.empty());
+  EXPECT_FALSE(doc.ReadLine(level, tag, value));
+  EXPECT_EQ(level, 0);
+}
+
+TEST(LoadPassTest, FillsRecordOffsetsAndIndividuals) {
+  CKinpruneDoc doc;
+  const std::string text =
+      "0 HEAD\r\n1 SUBM @U1@\r\n"
+      "0 @U1@ SUBM\r\n"
+      "0 @I1@ INDI\r\n1 NAME john /SMITH/\r\n"
+      "0 @i1@ INDI\r\n"
+      "0 @F1@ FAM\r\n1 HUSB @I1@\r\n"
+      "0 @I2@ INDI \r\n1 NAME Not /Indi/\r\n"
+      "0 TRLR\r\n";
+  Load(doc, text);
+  EXPECT_EQ(doc.recordOffsets.size(), 5u);
+  EXPECT_EQ(doc.recordOffsets.at("U1"), text.find("0 @U1@"));
+  EXPECT_EQ(doc.recordOffsets.at("F1"), text.find("0 @F1@"));
+  EXPECT_EQ(doc.recordOffsets.count("HEAD"), 0u);
+  // "INDI " is no individual; identifiers are case-sensitive.
+  EXPECT_EQ(Listing(doc), (std::vector<std::string>{"i1=!Unknown", "I1=Smith, John"}));
+  EXPECT_EQ(doc.FindIndividual("I1")->name, "Smith, John");
+  EXPECT_EQ(doc.FindIndividual("I2"), nullptr);
+
+  // The find-or-add lookup remembers a dangling xref as missing.
+  EXPECT_EQ(doc.RecordOffset("NOPE"), CKinpruneDoc::kNoRecord);
+  EXPECT_EQ(doc.recordOffsets.at("NOPE"), CKinpruneDoc::kNoRecord);
+  EXPECT_EQ(doc.FindIndividual("NOPE"), nullptr);
+}
+
+TEST(LoadPassTest, LaterNamesAndDuplicatesAndOddRecords) {
+  CKinpruneDoc doc;
+  Load(doc,
+       "0 @I1@ INDI\n1 NAME First /One/\n2 NAME Second /Two/\n"
+       "0 @I2@ INDI\n1 NAME Ann /Same/\n"
+       "0 @I3@ INDI\n1 NAME Ann /Same/\n1 NAME //\n"
+       "0 @I2@ INDI\n1 NAME Ann /Same/\n"
+       "0 X1 INDI\n1 NAME No /Xref/\n"
+       "0 @I5@ INDI\nNAME Wrong /Line/\n1 NOTE\n");
+  // The record on the first line is found like any other.
+  EXPECT_EQ(doc.RecordOffset("I1"), 0u);
+  EXPECT_EQ(Listing(doc), (std::vector<std::string>{"I3=!Unknown", "I5=!Unknown", "I2=Same, Ann",
+                                                     "I2=Same, Ann", "I1=Two, Second", "=Xref, No"}));
+  // The later of two records with one xref wins in both tables.
+  auto second = std::next(doc.individualsByName.find("Same, Ann"));
+  EXPECT_EQ(doc.FindIndividual("I2"), &second->second);
+  EXPECT_EQ(doc.recordOffsets.at("I2"), doc.fileData.find("0 @I2@ INDI\n1 NAME Ann /Same/\n0 X1"));
+  EXPECT_NE(doc.FindIndividual(""), nullptr);
+  for (const auto& [name, entry] : doc.individualsByName) EXPECT_FALSE(entry.selected);
+}
+
+TEST(LoadPassTest, ShowsEachLoadingPercentOnce) {
+  CKinpruneDoc doc;
+  doctest::RecordingSink sink;
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "0 @I" + std::to_string(i) + "@ INDI\r\n1 NAME A /B/\r\n";
+  ASSERT_TRUE(doc.LoadFromMemory(text, "t.ged", &sink).ok);
+  ASSERT_FALSE(sink.texts.empty());
+  EXPECT_EQ(sink.texts.back(), "Loading File 100%");
+  std::set<std::string> distinct(sink.texts.begin(), sink.texts.end());
+  EXPECT_EQ(distinct.size(), sink.texts.size());
+  EXPECT_LE(sink.texts.size(), 101u);
+
+  doctest::RecordingSink empty;
+  ASSERT_TRUE(doc.LoadFromMemory("", "e.ged", &empty).ok);
+  EXPECT_TRUE(empty.texts.empty());
+  EXPECT_TRUE(doc.individualsByName.empty() && doc.recordOffsets.empty());
+}
+
+TEST(OpenDocumentTest, RefusesUtf16AndKeepsThePreviousDocument) {
+  gedtest::ScopedTempDir dir;
+  const std::string good = dir.File("good.ged");
+  gedtest::WriteFileBytes(good, "0 @I1@ INDI\r\n1 NAME A /B/\r\n");
+  CKinpruneDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(good).ok);
+  doc.individualsByName.begin()->second.selected = true;
+
+  const std::string wide = dir.File("wide.ged");
+  gedtest::WriteFileBytes(wide, std::string("\xFF\xFE" "0\0 \0H\0", 8));
+  auto outcome = doc.OnOpenDocument(wide);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_NE(outcome.error.find(wide), std::string::npos);
+  EXPECT_NE(outcome.error.find("UTF-16"), std::string::npos);
+  const std::string noBom = dir.File("nobom.ged");
+  gedtest::WriteFileBytes(noBom, std::string("0\0 \0H\0E\0", 8));
+  EXPECT_FALSE(doc.OnOpenDocument(noBom).ok);
+
+  outcome = doc.OnOpenDocument(dir.File("missing.ged"));
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_NE(outcome.error.find("missing.ged"), std::string::npos);
+  EXPECT_FALSE(doc.OnOpenDocument(dir.Path().string()).ok);
+
+  // Nothing of the previous document changed.
+  EXPECT_EQ(doc.sourcePath, good);
+  ASSERT_EQ(doc.individualsByName.size(), 1u);
+  EXPECT_TRUE(doc.individualsByName.begin()->second.selected);
+  EXPECT_EQ(doc.FindIndividual("I1"), &doc.individualsByName.begin()->second);
+
+  // A new open starts from a clean selection.
+  ASSERT_TRUE(doc.OnOpenDocument(good).ok);
+  EXPECT_FALSE(doc.individualsByName.begin()->second.selected);
+
+  doc.DeleteContents();
+  EXPECT_TRUE(doc.individualsByName.empty() && doc.recordOffsets.empty() &&
+              doc.individualByXref.empty());
+  EXPECT_EQ(doc.sourcePath, good);
+}
+
+TEST(OpenDocumentTest, ReadsTheExampleFile) {
+  CKinpruneDoc doc;
+  const std::string path = std::string(GEDTOOLS_SOURCE_DIR) + "/examples/family.ged";
+  ASSERT_TRUE(doc.OnOpenDocument(path).ok);
+  EXPECT_EQ(doc.fileLength, gedtest::ReadFileBytes(path).size());
+  EXPECT_GT(doc.individualsByName.size(), 0u);
+  for (const auto& [xref, entry] : doc.individualByXref) {
+    EXPECT_EQ(entry->xref, xref);
+    EXPECT_NE(doc.RecordOffset(xref), CKinpruneDoc::kNoRecord);
+  }
+}

@@ -1,0 +1,262 @@
+// subset_writer_test.cpp - the reference closure, the trimming of written records, the output
+// form, the status texts and the safe replacement of the destination.
+#include <gtest/gtest.h>
+#include <sys/resource.h>  // setrlimit
+
+#include <csignal>     // std::signal
+#include <filesystem>  // std::filesystem
+
+#include "doc_test_helpers.h"
+#include "test_support.h"
+
+using kinprune::CKinpruneDoc;
+using kinprune::SaveOutcome;
+using doctest::Load;
+using doctest::Select;
+using doctest::Subset;
+
+namespace {
+
+// Joins lines with CR LF, the form the writer produces.
+std::string Crlf(std::initializer_list<std::string_view> lines) {
+  std::string text;
+  for (std::string_view line : lines) text.append(line).append("\r\n");
+  return text;
+}
+
+class ScriptedQuestion : public kinprune::OverwriteQuestion {
+ public:
+  explicit ScriptedQuestion(bool answer) : answer(answer) {}
+  bool AskYesNo(std::string_view question) override {
+    asked.emplace_back(question);
+    return answer;
+  }
+  bool answer;
+  std::vector<std::string> asked;
+};
+
+const char* const kFamily =
+    "0 HEAD\n1 SUBM @U1@\n"
+    "0 @U1@ SUBM\n1 NOTE @N9@\n"
+    "0 @I1@ INDI\n1 NAME Tom /Lee/\n1 FAMS @F1@\n1 NOTE @N1@\n1 SOUR @S9@\n"
+    "0 @I2@ INDI\n1 NAME Ann /Roe/\n1 FAMS @F1@\n1 NOTE @N2@\n"
+    "0 @I3@ INDI\n1 NAME Bob /Lee/\n1 FAMC @F1@\n"
+    "0 @I4@ INDI\n1 NAME Cat /Lee/\n1 FAMC @F1@\n"
+    "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n2 PEDI birth\n1 CHIL @I4@\n"
+    "2 PEDI adopted\n3 NOTE deep\n1 MARR\n2 DATE 1900\n1 NOTE @N3@\n"
+    "0 @N1@ NOTE one\n0 @N2@ NOTE two\n0 @N3@ NOTE three\n1 SOUR @S1@\n"
+    "0 @S1@ SOUR\n1 REPO @R1@\n0 @R1@ REPO\n0 @N9@ NOTE nine\n"
+    "0 TRLR\n";
+
+}  // namespace
+
+TEST(SubsetWriterTest, TrimsFamiliesToWrittenMembers) {
+  CKinpruneDoc doc;
+  Load(doc, kFamily);
+  Select(doc, {"I1", "I4"});
+  EXPECT_EQ(Subset(doc), Crlf({"0 HEAD ", "1 SUBM @U1@",
+                               "0 @U1@ SUBM",
+                               "0 @I1@ INDI", "1 NAME Tom /Lee/", "1 FAMS @F1@", "1 NOTE @N1@",
+                               "1 SOUR @S9@",
+                               "0 @I4@ INDI", "1 NAME Cat /Lee/", "1 FAMC @F1@",
+                               "0 @F1@ FAM", "1 HUSB @I1@", "1 CHIL @I4@", "2 PEDI adopted",
+                               "3 NOTE deep", "1 MARR", "2 DATE 1900", "1 NOTE @N3@",
+                               "0 @N1@ NOTE one", "0 @N3@ NOTE three", "1 SOUR @S1@",
+                               "0 @S1@ SOUR", "1 REPO @R1@", "0 @R1@ REPO",
+                               "0 TRLR"}));
+  // The header's submitter is written but not followed, so its note and the pointer to it are
+  // left out, as is the note of the unwritten I2. S9 has no record: the pointer to it stays.
+}
+
+TEST(SubsetWriterTest, AssociatesBringTheirFamilies) {
+  CKinpruneDoc doc;
+  Load(doc,
+       "0 @I1@ INDI\n1 ASSO @I5@\n2 RELA Godfather\n1 NOTE @N1@\n"
+       "0 @I5@ INDI\n1 FAMS @F2@\n1 ALIA @I1@\n"
+       "0 @I6@ INDI\n1 FAMS @F2@\n"
+       "0 @F2@ FAM\n1 HUSB @I5@\n1 WIFE @I6@\n1 NOTE @N1@\n"
+       "0 @N1@ NOTE\n");
+  Select(doc, {"I1"});
+  EXPECT_EQ(Subset(doc), Crlf({"0 @I1@ INDI", "1 ASSO @I5@", "2 RELA Godfather", "1 NOTE @N1@",
+                               "0 @I5@ INDI", "1 FAMS @F2@", "1 ALIA @I1@",
+                               "0 @F2@ FAM", "1 HUSB @I5@", "1 NOTE @N1@",
+                               "0 @N1@ NOTE", "0 TRLR"}));
+}
+
+TEST(SubsetWriterTest, ClosureDoesNotDependOnXrefOrder) {
+  // A child's line carries a citation. Whether the family or the child is met first in the
+  // closure must not decide whether the citation and its source are written.
+  for (const char* child : {"A2", "Z2"}) {
+    SCOPED_TRACE(child);
+    const std::string c = child;
+    CKinpruneDoc doc;
+    Load(doc, "0 HEAD\n"
+              "0 @M1@ INDI\n1 FAMS @F1@\n1 ASSO @" + c + "@\n"
+              "0 @" + c + "@ INDI\n1 FAMC @F1@\n"
+              "0 @F1@ FAM\n1 HUSB @M1@\n1 CHIL @" + c + "@\n2 SOUR @S1@\n3 NOTE @N1@\n"
+              "0 @S1@ SOUR\n0 @N1@ NOTE\n");
+    Select(doc, {"M1"});
+    const std::string out = Subset(doc);
+    EXPECT_NE(out.find("1 CHIL @" + c + "@\r\n2 SOUR @S1@\r\n3 NOTE @N1@\r\n"), std::string::npos);
+    EXPECT_NE(out.find("0 @S1@ SOUR\r\n0 @N1@ NOTE\r\n0 TRLR\r\n"), std::string::npos);
+  }
+
+  // A member line under a member line stays conditional on its own target.
+  CKinpruneDoc doc;
+  Load(doc, "0 HEAD\n0 @I1@ INDI\n1 FAMS @F1@\n1 NOTE @N2@\n"
+            "0 @F1@ FAM\n1 HUSB @I1@\n1 CHIL @I2@\n2 ASSO @I3@\n3 NOTE @N1@\n"
+            "0 @N1@ NOTE\n0 @N2@ NOTE\n1 NOTE @I2@\n0 @I2@ INDI\n0 @I3@ INDI\n");
+  Select(doc, {"I1"});
+  EXPECT_EQ(Subset(doc), Crlf({"0 HEAD ", "0 @I1@ INDI", "1 FAMS @F1@", "1 NOTE @N2@",
+                               "0 @F1@ FAM", "1 HUSB @I1@", "1 CHIL @I2@",
+                               "0 @N2@ NOTE", "1 NOTE @I2@", "0 @I2@ INDI", "0 TRLR"}));
+}
+
+TEST(SubsetWriterTest, ReachesRecordsThatSortBeforeTheCurrentOne) {
+  CKinpruneDoc doc;
+  Load(doc, "0 @Z1@ INDI\n1 NOTE @Y1@\n0 @Y1@ NOTE\n1 SOUR @B1@\n0 @B1@ SOUR\n1 NOTE @A1@\n"
+            "0 @A1@ NOTE\n1 SOUR @X1@\n0 @X1@ SOUR\n0 @Q1@ NOTE\n");
+  Select(doc, {"Z1"});
+  EXPECT_EQ(Subset(doc), Crlf({"0 @Z1@ INDI", "1 NOTE @Y1@", "0 @Y1@ NOTE", "1 SOUR @B1@",
+                               "0 @B1@ SOUR", "1 NOTE @A1@", "0 @A1@ NOTE", "1 SOUR @X1@",
+                               "0 @X1@ SOUR", "0 TRLR"}));
+}
+
+TEST(SubsetWriterTest, SkipLevelsAndOddLines) {
+  CKinpruneDoc doc;
+  // Blank lines, lines without a level number, a tab inside a value, CR LF CR LF in a record.
+  Load(doc, "\xEF\xBB\xBF" "0 HEAD\r\n1 CHAR UTF-8\r\n\r\n"
+            "0 @I1@ INDI\r\n1 NOTE a\tb\r\ncontinued note\r\n\r\n\r\n1 FAMS @F1@\r\n"
+            "0 @I2@ INDI\r\n"
+            "0 @F1@ FAM\r\n1 HUSB @I1@\r\n1 WIFE @I2@\r\nloose text\r\n2 NOTE x\r\n  \t\r\n"
+            "1 MARR\r\n99999999999 DEEP\r\n1 CHIL @I2@\r\n 2 NOTE gone\r\nextra\r\n1 _NOTE kept\r\n"
+            "0 no xref record\r\n0 TRLR\r\n");
+  Select(doc, {"I1"});
+  EXPECT_EQ(Subset(doc), "\xEF\xBB\xBF" + Crlf({"0 HEAD ", "1 CHAR UTF-8",
+                                                "0 @I1@ INDI", "1 NOTE a\tb", "continued note",
+                                                "1 FAMS @F1@",
+                                                "0 @F1@ FAM", "1 HUSB @I1@", "1 MARR",
+                                                "2147483647 DEEP", "1 _NOTE kept", "0 TRLR"}));
+}
+
+TEST(SubsetWriterTest, FirstRecordIsWrittenOnceAsTheHeaderCopy) {
+  CKinpruneDoc doc;
+  Load(doc, "0 @I1@ INDI\n1 FAMS @F1@\n0 @I2@ INDI\n1 FAMS @F1@\n"
+            "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n");
+  Select(doc, {"I1"});
+  EXPECT_EQ(Subset(doc), Crlf({"0 @I1@ INDI", "1 FAMS @F1@", "0 @F1@ FAM", "1 HUSB @I1@",
+                               "0 TRLR"}));
+}
+
+TEST(SubsetWriterTest, ShowsTheFourStatusTexts) {
+  CKinpruneDoc doc;
+  Load(doc, "0 @I1@ INDI\n");
+  Select(doc, {"I1"});
+  doctest::RecordingSink sink;
+  Subset(doc, &sink);
+  EXPECT_EQ(sink.texts, (std::vector<std::string>{"Scanning Individuals 0%",
+                                                  "Locating references...", "File written"}));
+
+  std::string many = "0 HEAD\n";
+  for (int i = 0; i < 8; ++i) many += "0 @I" + std::to_string(i) + "@ INDI\n";
+  Load(doc, many);
+  Select(doc, {"I0", "I1", "I2", "I3"});
+  sink.texts.clear();
+  Subset(doc, &sink);
+  EXPECT_EQ(sink.texts,
+            (std::vector<std::string>{"Scanning Individuals 0%", "Scanning Individuals 12%",
+                                      "Scanning Individuals 25%", "Scanning Individuals 37%",
+                                      "Scanning Individuals 50%", "Scanning Individuals 62%",
+                                      "Scanning Individuals 75%", "Scanning Individuals 87%",
+                                      "Locating references...", "Writing File 0%",
+                                      "Writing File 25%", "Writing File 50%", "Writing File 75%",
+                                      "File written"}));
+}
+
+TEST(SubsetWriterTest, ReportsAFailingStream) {
+  CKinpruneDoc doc;
+  Load(doc, kFamily);
+  Select(doc, {"I1"});
+  gedtest::FailingStreambuf buffer(10);
+  std::ostream out(&buffer);
+  EXPECT_FALSE(doc.WriteSubset(out));
+}
+
+TEST(SaveSubsetTest, ReplacesTheDestinationOnlyAfterACompleteWrite) {
+  gedtest::ScopedTempDir dir;
+  const std::string source = dir.File("source.ged");
+  gedtest::WriteFileBytes(source, kFamily);
+  CKinpruneDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(source).ok);
+  Select(doc, {"I3"});
+  const std::string expected = Subset(doc);
+
+  const std::string dest = dir.File("dest.ged");
+  gedtest::WriteFileBytes(dest, "old contents");
+  std::filesystem::permissions(dest, std::filesystem::perms(0640));
+  doctest::RecordingSink sink;
+  SaveOutcome outcome = doc.SaveSubset(dest, &sink);
+  ASSERT_TRUE(outcome.Saved()) << outcome.error;
+  EXPECT_EQ(gedtest::ReadFileBytes(dest), expected);
+  EXPECT_EQ(sink.texts.back(), "File written");
+  EXPECT_EQ(std::filesystem::status(dest).permissions(), std::filesystem::perms(0640));
+
+  // A write that fails part way (here the file size limit) leaves the old file and no
+  // temporary file behind.
+  gedtest::WriteFileBytes(dest, "old contents");
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 64;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  outcome = doc.SaveSubset(dest);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(outcome.result, SaveOutcome::Result::Failed);
+  EXPECT_NE(outcome.error.find(dest), std::string::npos);
+  EXPECT_EQ(gedtest::ReadFileBytes(dest), "old contents");
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) ++files;
+  EXPECT_EQ(files, 2u);
+
+  // Folders that do not exist or are folders themselves.
+  EXPECT_FALSE(doc.SaveSubset(dir.File("no/such/folder.ged")).Saved());
+  EXPECT_FALSE(doc.SaveSubset(dir.Path().string()).Saved());
+}
+
+TEST(SaveSubsetTest, AsksBeforeOverwritingTheOpenedFile) {
+  gedtest::ScopedTempDir dir;
+  const std::string source = dir.File("source.ged");
+  gedtest::WriteFileBytes(source, kFamily);
+  CKinpruneDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(source).ok);
+  Select(doc, {"I1"});
+  const std::string expected = Subset(doc);
+
+  ScriptedQuestion no(false);
+  EXPECT_EQ(doc.OnSaveDocument(source, no).result, SaveOutcome::Result::Declined);
+  EXPECT_EQ(no.asked, std::vector<std::string>{std::string(kinprune::kOverwriteOriginalQuestion)});
+  EXPECT_EQ(gedtest::ReadFileBytes(source), kFamily);
+
+  // Another spelling of the same file, and a link to it, are the opened file too.
+  const std::string link = dir.File("link.ged");
+  std::filesystem::create_symlink(source, link);
+  const std::string spelled = dir.Path().string() + "/./source.ged";
+  for (const std::string& path : {spelled, link}) {
+    ScriptedQuestion ask(false);
+    EXPECT_EQ(doc.OnSaveDocument(path, ask).result, SaveOutcome::Result::Declined) << path;
+    EXPECT_EQ(ask.asked.size(), 1u);
+  }
+
+  // Yes: the subset replaces the original, read from memory; through the link the link stays.
+  ScriptedQuestion yes(true);
+  ASSERT_TRUE(doc.OnSaveDocument(link, yes).Saved());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(gedtest::ReadFileBytes(source), expected);
+
+  ScriptedQuestion unused(false);
+  ASSERT_TRUE(doc.OnSaveDocument(dir.File("SOURCE.ged"), unused).Saved());
+  EXPECT_TRUE(unused.asked.empty());
+  EXPECT_EQ(doc.sourcePath, source);
+}
