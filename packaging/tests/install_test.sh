@@ -123,15 +123,13 @@ mime_file=share/mime/packages/gedtools-gedcom.xml
 need_file "$mime_file"
 
 for program in $desktop_programs; do
-  entry=$(grep -l "^Exec=$program\( \|$\)" "$prefix"/share/applications/*.desktop 2>/dev/null | head -n 1)
-  if [ -z "$entry" ]; then
-    fail "no desktop entry in share/applications starts $program"
+  # The entry is named after the executable, which is the application id
+  # its windows carry, so the desktop matches running windows to it.
+  entry=$prefix/share/applications/$program.desktop
+  if [ ! -f "$entry" ]; then
+    fail "no desktop entry share/applications/$program.desktop"
     continue
   fi
-  case "$(basename "$entry")" in
-    *.*.*.desktop) ;;
-    *) fail "$(basename "$entry") is not named by a reverse domain name" ;;
-  esac
   exec_program=$(desktop_value "$entry" Exec | awk '{ print $1 }')
   [ -x "$prefix/bin/$exec_program" ] || fail "$entry runs $exec_program, which is not installed in bin"
   try_exec=$(desktop_value "$entry" TryExec)
@@ -165,8 +163,8 @@ for program in $desktop_programs; do
 done
 
 if [[ " $desktop_programs " == *" kinprune "* ]]; then
-  kinprune_entry=$(grep -l '^Exec=kinprune' "$prefix"/share/applications/*.desktop | head -n 1)
-  if [ -n "$kinprune_entry" ]; then
+  kinprune_entry=$prefix/share/applications/kinprune.desktop
+  if [ -f "$kinprune_entry" ]; then
     desktop_value "$kinprune_entry" MimeType | grep -q 'application/x-gedcom;' ||
       fail "Kinprune's desktop entry does not open application/x-gedcom"
     desktop_value "$kinprune_entry" Exec | grep -q '^kinprune %f$' || fail "Kinprune's Exec is not 'kinprune %f'"
