@@ -191,6 +191,7 @@ TEST_F(KinpruneCliTest, ErrorsExitOneAndWriteNothing) {
       {{"split", file, dest, "everyone", "everyone"}, "Nothing selected\n"},
       {{"split", file, dest, "family=I4", "toggle=I4"}, "1 individuals found\nNothing selected\n"},
       {{"split", dir.File("absent.ged"), dest, "everyone"}, ""},
+      {{"split", file, dir.File("no/such/folder/out.ged"), "everyone"}, ""},
   };
   for (const Case& c : cases) {
     const CliRun run = Cli(c.args);

@@ -148,6 +148,32 @@ TEST(TreeSelectionTest, FloodsTheComponentOrAFixedNumberOfHops) {
   f->engine.UndoRedo();
   f->engine.SelectConnected("ME", 1, SelectionTarget::Select);
   EXPECT_EQ(Selected(f->document), "CH FA LO ME MO SI SP");
+
+  // Two hops from the unmarried SI: parents and brother, then grandparents, uncle and aunt,
+  // the brother's wife and child.
+  f->engine.SelectEveryone();
+  f->engine.SelectEveryone();
+  f->engine.SelectConnected("SI", 2, SelectionTarget::Select);
+  EXPECT_EQ(Selected(f->document), "CH FA GF GM ME MO SI SM SP UN");
+  EXPECT_EQ(Joined(f->reporter.progress).substr(Joined(f->reporter.progress).size() - 39),
+            "0 individuals found|1 individuals found");
+}
+
+TEST(ApplySelectionTest, ReadIndividualsComeBeforeTheLastGenerationReached) {
+  auto f = Load(kFamily);
+  // GC sorts after CH and CS but was read, so it is changed (and recorded) first.
+  f->engine.SelectConnected("GC", 1, SelectionTarget::Select);
+  EXPECT_EQ(f->engine.UndoXrefs(), (std::vector<std::string>{"GC", "CH", "CS"}));
+  EXPECT_TRUE(f->engine.UndoValue());
+
+  // Xrefs without an individual are skipped; an explicit result is applied as given.
+  XrefSet first = {"ZZ", "SI"};
+  XrefSet second = {"AU", "F1", "GC"};
+  f->engine.ApplySelection(first, second, SelectionTarget::UnSelect);
+  EXPECT_EQ(f->engine.UndoXrefs(), (std::vector<std::string>{"GC"}));
+  EXPECT_FALSE(f->engine.UndoValue());
+  EXPECT_EQ(f->reporter.statuses.back(), "1 individuals found");
+  EXPECT_EQ(Selected(f->document), "CH CS");
 }
 
 TEST(AncestorSelectionTest, GenerationsAndChildrenOfAncestors) {
