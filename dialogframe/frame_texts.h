@@ -1,0 +1,36 @@
+// frame_texts.h - every fixed text of the file-pair frame and its progress dialog.
+#pragma once
+
+#include <QString>
+
+/// The frame's texts, translated once when a dialog is built.
+struct FrameTexts {
+  QString fromLabel;
+  QString toLabel;
+  QString browse;
+  QString process;
+  QString exit;
+  QString cancel;
+
+  QString sourceTip;
+  QString destinationTip;
+  QString sourceBrowseTip;
+  QString destinationBrowseTip;
+  QString exitTip;
+
+  QString sourceMissing;
+  QString destinationMissing;
+  QString sameFile;
+  QString replaceQuestion;  ///< %1: the destination name
+  QString openFailed;       ///< %1: the file name
+  QString writeFailed;
+  QString readFailed;
+  QString cancelQuestion;
+
+  QString gedcomFilter;
+  QString allFilesFilter;
+  QString openTitle;
+  QString saveTitle;
+};
+
+const FrameTexts& LoadFrameTexts();
