@@ -4,6 +4,7 @@
 #include <cstddef>      // std::size_t
 #include <ostream>      // std::ostream
 #include <string_view>  // std::string_view
+#include <utility>      // std::move
 
 #include "kinprune_doc.h"
 #include "selection_engine.h"
@@ -282,6 +283,13 @@ void RunSplitCommand(SelectionEngine& engine, CKinpruneDoc& document, const Spli
   }
 }
 
+int RefuseOverwrite(std::ostream& err, const std::string& sourcePath,
+                    const std::string& destinationPath) {
+  err << kProgramName << ": " << destinationPath << " is the opened file " << sourcePath
+      << "; give --force to overwrite it\n";
+  return kExitFailure;
+}
+
 int RunSplit(const CommandLine& line, std::ostream& err) {
   const std::vector<std::string>& words = line.words;
   if (words.size() < 4) return UsageError(err, "split needs a FILE, a DEST and at least one CMD");
@@ -307,9 +315,7 @@ int RunSplit(const CommandLine& line, std::ostream& err) {
   }
   // Refused before the commands run, so that their texts never precede a refusal.
   if (!line.force && document.NamesOpenedFile(destinationPath)) {
-    err << kProgramName << ": " << destinationPath << " is the opened file " << sourcePath
-        << "; give --force to overwrite it\n";
-    return kExitFailure;
+    return RefuseOverwrite(err, sourcePath, destinationPath);
   }
 
   StderrReporter reporter(err);
@@ -324,11 +330,9 @@ int RunSplit(const CommandLine& line, std::ostream& err) {
   const SaveOutcome saved = document.OnSaveDocument(destinationPath, answer);
   if (!saved.Saved()) {
     if (saved.result == SaveOutcome::Result::Declined) {
-      err << kProgramName << ": " << destinationPath << " is the opened file " << sourcePath
-          << "; give --force to overwrite it\n";
-    } else {
-      err << saved.error << '\n';
+      return RefuseOverwrite(err, sourcePath, destinationPath);
     }
+    err << saved.error << '\n';
     return kExitFailure;
   }
   return kExitSuccess;

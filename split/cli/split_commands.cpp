@@ -3,6 +3,7 @@
 
 #include <charconv>      // std::from_chars
 #include <system_error>  // std::errc
+#include <utility>       // std::move
 #include <vector>        // std::vector
 
 namespace kinprune {

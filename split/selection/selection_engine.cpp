@@ -1,8 +1,7 @@
 // selection_engine.cpp - selection state, everyone/invert/undo, and the family-link traversals.
 #include "selection_engine.h"
 
-#include <string>   // std::to_string
-#include <utility>  // std::move
+#include <string>  // std::to_string
 
 namespace kinprune {
 namespace {
