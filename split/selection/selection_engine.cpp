@@ -63,7 +63,9 @@ SelectionEngine::SelectionEngine(CKinpruneDoc& document, SelectionReporter* repo
     : document(document), reporter(reporter) {}
 
 void SelectionEngine::Reset() {
+  // Counted rather than zeroed, so the count matches the flags whatever the document holds.
   selectedCount = 0;
+  for (const auto& [name, entry] : document.individualsByName) selectedCount += entry.selected;
   undoEntries.clear();
   undoValue = false;
   undoIsInvert = false;

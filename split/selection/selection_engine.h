@@ -81,7 +81,8 @@ class SelectionEngine {
 
   void SetReporter(SelectionReporter* newReporter) { reporter = newReporter; }
 
-  /// The state of a freshly shown document: nothing counted, an empty undo record.
+  /// The state of a freshly shown document: an empty undo record, and the count of the
+  /// entries selected (none right after a load).
   void Reset();
 
   /// Number of entries whose selected flag is set.

@@ -404,7 +404,8 @@ TEST(SelectionStateTest, EmptyDocumentAndReset) {
   auto g = Load(kFamily);
   g->engine.SelectFamily("ME");
   g->engine.Reset();
-  EXPECT_EQ(g->engine.SelectedCount(), 0u);
+  EXPECT_EQ(g->engine.SelectedCount(), CountSelectedEntries(g->document));
+  EXPECT_EQ(g->engine.SelectedCount(), 6u);
   EXPECT_TRUE(g->engine.UndoXrefs().empty());
   EXPECT_FALSE(g->engine.UndoValue());
   EXPECT_FALSE(g->engine.UndoIsInvert());
