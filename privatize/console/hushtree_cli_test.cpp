@@ -183,7 +183,7 @@ TEST_F(HushtreeCliTest, ReportsFilesItCannotOpen) {
 }
 
 TEST_F(HushtreeCliTest, RefusesUtf16WithoutWriting) {
-  WriteFileBytes(source, std::string("\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0", 20));
+  WriteFileBytes(source, std::string("\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0", 18));
   CliRun run = Privatize("");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(source), std::string::npos);
@@ -301,6 +301,23 @@ TEST_F(HushtreeCliTest, WriteErrorsFailTheRun) {
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "Error writing /dev/full\n");
   }
+}
+
+TEST_F(HushtreeCliTest, ReportsRunningOutOfMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer needs more address space than the limit allows";
+#endif
+  // One 40 MiB line must be held whole; 30 MB of address space cannot hold it.
+  const std::string note(std::size_t{40} << 20, 'x');
+  WriteFileBytes(source, "0 HEAD\r\n1 NOTE " + note + "\r\n0 TRLR\r\n");
+  std::string out;
+  std::string err;
+  const int status = gedtest::RunCommand("ulimit -v 30000; " + ShellQuote(kBinary) + " " +
+                                             ShellQuote(source) + " " + ShellQuote(destination),
+                                         &out, &err);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err, "Out of Memory\n");
+  EXPECT_EQ(out.find("lines written"), std::string::npos);
 }
 
 TEST(HushtreeCliSampleTest, EverySampleFileGivesStableCrLfOutput) {

@@ -456,7 +456,7 @@ TEST(WritePrivatizedTest, KeepsTheByteOrderMarkAndSurvivesJunk) {
 
   const std::string levels(50, '9');
   const std::string junk = "0 HEAD\r\n0 @I1@ INDI\r\n1 BIRT\r\n2 DATE 99999999999999999999\r\n" +
-                           levels + " DATE x\r\n" + std::string("1 N\0TE \xFF\xFE", 10) +
+                           levels + " DATE x\r\n" + std::string("1 N\0TE \xFF\xFE", 9) +
                            "\r\n@\r\n0 @ INDI\r\n1 FAMS @\r\n";
   for (Variant variant : {Variant::Console, Variant::Dialog}) {
     for (ProcessingMode mode :
