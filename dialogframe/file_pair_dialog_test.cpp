@@ -99,28 +99,6 @@ QByteArray SampleBytes() {
   return bytes;
 }
 
-CJobProgressDlg* OpenProgressDialog() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* progress = qobject_cast<CJobProgressDlg*>(widget); progress && progress->isVisible()) {
-      return progress;
-    }
-  }
-  return nullptr;
-}
-
-// Presses Cancel on the progress dialog at the job's next look at waiting events, the only
-// moment a user's click can reach it.
-void ClickCancelWhenJobPumps() {
-  QMetaObject::invokeMethod(
-      qApp,
-      [] {
-        if (CJobProgressDlg* progress = OpenProgressDialog()) {
-          progress->findChild<QPushButton*>("cancelButton")->click();
-        }
-      },
-      Qt::QueuedConnection);
-}
-
 }  // namespace
 
 class FilePairDialogTest : public QObject {
@@ -258,7 +236,7 @@ class FilePairDialogTest : public QObject {
     QVERIFY(prompts->TextsOf(Kind::Warning).isEmpty());
     QCOMPARE(ReadAll(Path("copy.ged")), QString::fromLatin1(SampleBytes()));
     QVERIFY(frame->isEnabled());
-    QVERIFY(OpenProgressDialog() == nullptr);
+    QVERIFY(VisibleProgressDialog() == nullptr);
     QCOMPARE(source->text(), Path("family.ged"));
     QCOMPARE(destination->text(), Path("copy.ged"));
   }
@@ -297,7 +275,7 @@ class FilePairDialogTest : public QObject {
 
     // Cancelled run: the Yes holds, the next run asks nothing.
     prompts->answers = {true, true};
-    ClickCancelWhenJobPumps();
+    ClickCancelAtNextPump();
     frame->Process();
     QCOMPARE(prompts->TextsOf(Kind::Information), QStringList{kAborted});
     QVERIFY(frame->DestinationConfirmed());
@@ -363,9 +341,9 @@ class FilePairDialogTest : public QObject {
     prompts->answers = {false, true};
     int questions = 0;
     prompts->onQuestion = [&questions](const QString&) {
-      if (++questions == 1) ClickCancelWhenJobPumps();
+      if (++questions == 1) ClickCancelAtNextPump();
     };
-    ClickCancelWhenJobPumps();
+    ClickCancelAtNextPump();
     frame->Process();
     QCOMPARE(prompts->TextsOf(Kind::Question),
              QStringList({"Are you sure you want to Cancel?", "Are you sure you want to Cancel?"}));
@@ -380,7 +358,7 @@ class FilePairDialogTest : public QObject {
     prompts->answers = {false};
     prompts->onQuestion = nullptr;
     destination->setText(Path("copy2.ged"));
-    ClickCancelWhenJobPumps();
+    ClickCancelAtNextPump();
     frame->Process();
     QCOMPARE(prompts->TextsOf(Kind::Question), QStringList{"Are you sure you want to Cancel?"});
     QCOMPARE(prompts->TextsOf(Kind::Information), QStringList{kDone});

@@ -7,6 +7,9 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include "job_progress_dialog.h"
 
 namespace {
 constexpr int kPollMilliseconds = 20;
@@ -89,4 +92,23 @@ void PressMessageBoxButton(QWidget* box, int standardButton) {
   } else {
     messageBox->reject();
   }
+}
+
+CJobProgressDlg* VisibleProgressDialog() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* progress = qobject_cast<CJobProgressDlg*>(widget);
+    if (progress != nullptr && progress->isVisible()) return progress;
+  }
+  return nullptr;
+}
+
+void ClickCancelAtNextPump() {
+  QMetaObject::invokeMethod(
+      qApp,
+      [] {
+        if (CJobProgressDlg* progress = VisibleProgressDialog()) {
+          progress->findChild<QPushButton*>("cancelButton")->click();
+        }
+      },
+      Qt::QueuedConnection);
 }

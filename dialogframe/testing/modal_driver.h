@@ -34,6 +34,14 @@ class ModalDriver : public QObject {
   QStringList failures;
 };
 
+class CJobProgressDlg;
+
+/// The progress dialog on screen, if any.
+CJobProgressDlg* VisibleProgressDialog();
+/// Presses Cancel on the progress dialog at the job's next look at waiting events, the only
+/// moment a user's click can reach it while a job runs.
+void ClickCancelAtNextPump();
+
 /// Puts name into a Qt file dialog's name edit and accepts it.
 void AcceptFileDialogWith(QWidget* dialog, const QString& name);
 /// Presses the message box button with this standard role (QMessageBox::StandardButton).

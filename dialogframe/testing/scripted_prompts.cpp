@@ -9,6 +9,7 @@ ScriptedPrompts::ScriptedPrompts(ProgramIdentity identity)
 bool ScriptedPrompts::AskYesNo(QWidget* parent, const QString& question) {
   (void)parent;
   messages.append({Kind::Question, question});
+  if (onMessage) onMessage(messages.last());
   if (onQuestion) onQuestion(question);
   if (answers.isEmpty()) {
     unexpectedQuestion = true;
@@ -20,11 +21,13 @@ bool ScriptedPrompts::AskYesNo(QWidget* parent, const QString& question) {
 void ScriptedPrompts::ShowWarning(QWidget* parent, const QString& text) {
   (void)parent;
   messages.append({Kind::Warning, text});
+  if (onMessage) onMessage(messages.last());
 }
 
 void ScriptedPrompts::ShowInformation(QWidget* parent, const QString& text) {
   (void)parent;
   messages.append({Kind::Information, text});
+  if (onMessage) onMessage(messages.last());
 }
 
 void ScriptedPrompts::ShowAbout(QWidget* parent) {

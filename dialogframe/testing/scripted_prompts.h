@@ -29,6 +29,8 @@ class ScriptedPrompts : public QtUserPrompts {
   QList<bool> answers;
   /// Called with each question before it is answered, so a test can act in the middle of a job.
   std::function<void(const QString&)> onQuestion;
+  /// Called with each message as it is recorded, while whatever was on screen still is.
+  std::function<void(const Message&)> onMessage;
 
   QList<Message> messages;
   bool unexpectedQuestion = false;
