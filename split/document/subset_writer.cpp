@@ -15,6 +15,8 @@
 #include <new>         // std::bad_alloc
 #include <ostream>     // std::ostream
 #include <set>         // std::set
+#include <unordered_map>  // std::unordered_multimap
+#include <unordered_set>  // std::unordered_set
 #include <vector>      // std::vector
 
 #include "file_identity.h"
@@ -25,13 +27,12 @@ namespace kinprune {
 
 namespace {
 
-using XrefSet = std::set<std::string, std::less<>>;
-
-// Inserts a view without building a string when it is already there.
-void InsertXref(XrefSet& set, std::string_view xref) {
-  auto it = set.lower_bound(xref);
-  if (it == set.end() || *it != xref) set.emplace_hint(it, xref);
-}
+// The xrefs of one save are views of bytes that outlive it: pointer values in fileData and the
+// xrefs of the individual entries. Membership is a hash lookup, since the records to write are
+// put in file order by their offsets and not by the order of this set.
+using NeededSet = std::unordered_set<std::string_view>;
+// The work list stays ordered: its passes run in ascending xref order.
+using PendingSet = std::set<std::string_view>;
 
 // Pointers under these tags name people whose records are not pulled in by the pointer itself:
 // a family does not bring along every member, only the ones written for other reasons.
@@ -71,6 +72,7 @@ struct CKinpruneDoc::Writer {
   Writer(CKinpruneDoc& doc, StatusSink* status, Drain drain)
       : doc(doc), status(status), drain(std::move(drain)) {
     buffer.reserve(kBufferSize);
+    neededXrefs.reserve(doc.recordOffsets.size());
   }
 
   /// The whole pass; false when the drain failed. "File written" is left to the caller when
@@ -168,7 +170,7 @@ struct CKinpruneDoc::Writer {
     if (!doc.ReadLine(line)) return;
     WriteFirstLine(line);
     while (doc.ReadLine(line) && !EndsRecord(line)) {
-      if (line.hasLevel && IsPointerValue(line.value)) InsertXref(neededXrefs, PointerXref(line.value));
+      if (line.hasLevel && IsPointerValue(line.value)) neededXrefs.insert(PointerXref(line.value));
       WriteLine(line);
     }
   }
@@ -180,11 +182,11 @@ struct CKinpruneDoc::Writer {
     for (const auto& [name, entry] : doc.individualsByName) {
       ShowPercent("Scanning Individuals ", position++, count);
       if (!entry.selected) continue;
-      InsertXref(neededXrefs, entry.xref);
+      neededXrefs.insert(entry.xref);
       if (!doc.BeginRecord(entry.xref, line)) continue;
       do {
         if (line.hasLevel && IsPointerValue(line.value)) {
-          InsertXref(pendingXrefs, PointerXref(line.value));
+          pendingXrefs.insert(PointerXref(line.value));
         }
       } while (doc.NextRecordLine(line));
     }
@@ -196,7 +198,7 @@ struct CKinpruneDoc::Writer {
     auto it = pendingXrefs.begin();
     while (!pendingXrefs.empty()) {
       if (it == pendingXrefs.end()) it = pendingXrefs.begin();
-      const std::string& xref = *it;
+      const std::string_view xref = *it;
       if (neededXrefs.insert(xref).second) ScanDeferred(xref);
       const std::uint64_t offset = doc.RecordOffset(xref);
       if (offset != kNoRecord) {
@@ -235,9 +237,9 @@ struct CKinpruneDoc::Writer {
       if (neededXrefs.contains(target)) continue;
       if (IsMemberTag(line.tag)) {
         skipLevel = depth;
-        deferredLines.emplace(std::string(target), DeferredLines{doc.readPos, line.level});
+        deferredLines.emplace(target, DeferredLines{doc.readPos, line.level});
       } else {
-        InsertXref(pendingXrefs, target);
+        pendingXrefs.insert(target);
       }
     }
   }
@@ -245,7 +247,7 @@ struct CKinpruneDoc::Writer {
   void WriteRecords() {
     std::vector<std::uint64_t> offsets;
     offsets.reserve(neededXrefs.size());
-    for (const std::string& xref : neededXrefs) {
+    for (const std::string_view xref : neededXrefs) {
       const std::uint64_t offset = doc.RecordOffset(xref);
       // The first record went out as the header copy already.
       if (offset != kNoRecord && offset != doc.firstLineOffset) offsets.push_back(offset);
@@ -282,9 +284,9 @@ struct CKinpruneDoc::Writer {
   std::string buffer;
   bool failed = false;
   int lastPercent = -1;
-  XrefSet neededXrefs;
-  XrefSet pendingXrefs;
-  std::multimap<std::string, DeferredLines, std::less<>> deferredLines;
+  NeededSet neededXrefs;
+  PendingSet pendingXrefs;
+  std::unordered_multimap<std::string_view, DeferredLines> deferredLines;
 };
 
 bool CKinpruneDoc::WriteSubset(std::ostream& out, StatusSink* status) {
