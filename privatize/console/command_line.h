@@ -29,13 +29,13 @@ struct CommandLine {
   std::int32_t fileNameCount = 0;
   std::int32_t cutoffYear = 0;
   std::string message;
-  bool birthDate = false;   // -b
-  bool deleteLiving = false;  // -d
-  bool noMessage = false;   // -m
-  bool retainNotes = false;  // -n
+  bool birthDate = false;           // -b
+  bool deleteLiving = false;        // -d
+  bool noMessage = false;           // -m
+  bool retainNotes = false;         // -n
   bool removeUnreferenced = false;  // -r
-  bool xrefMessage = false;  // -x
-  bool yearOnly = false;    // -y
+  bool xrefMessage = false;         // -x
+  bool yearOnly = false;            // -y
 
   /// The engine's options: -y wins over -d, -m over -b.
   privatize::PrivatizeOptions Options() const;

@@ -23,10 +23,14 @@ std::string Usage(std::int32_t cutoff, const std::string& message) {
          "Usage: hushtree [options] old.ged new.ged\n\n"
          "Options\n"
          "-b           place message as birth date\n"
-         "-c YYYY      sets cutoff year (default: " + std::to_string(cutoff) + ")\n"
+         "-c YYYY      sets cutoff year (default: " +
+         std::to_string(cutoff) +
+         ")\n"
          "-c YY        sets cutoff year to current year - YY\n"
          "-d           deletes living individuals\n"
-         "-l \"message\" replace \"" + message + "\" with message\n"
+         "-l \"message\" replace \"" +
+         message +
+         "\" with message\n"
          "-m           no message. same as -l\"\"\n"
          "-n           keep notes for living individuals\n"
          "-r           removes unreferenced GEDCOM lines\n"
@@ -146,8 +150,8 @@ TEST_F(HushtreeCliTest, PrintsUsageForEveryArgumentError) {
 }
 
 TEST_F(HushtreeCliTest, RefusesTwoNamesOfOneFile) {
-  const std::string refused = "File names must be different\n" +
-                              Usage(privatize::DefaultCutoff(), kDefaultMessage);
+  const std::string refused =
+      "File names must be different\n" + Usage(privatize::DefaultCutoff(), kDefaultMessage);
   const std::string hardLink = dir.File("hard.ged");
   const std::string softLink = dir.File("soft.ged");
   ASSERT_EQ(::link(source.c_str(), hardLink.c_str()), 0);
@@ -183,7 +187,9 @@ TEST_F(HushtreeCliTest, ReportsFilesItCannotOpen) {
 }
 
 TEST_F(HushtreeCliTest, RefusesUtf16WithoutWriting) {
-  WriteFileBytes(source, std::string("\xFF\xFE" "0\0 \0H\0E\0A\0D\0\r\0\n\0", 18));
+  WriteFileBytes(source, std::string("\xFF\xFE"
+                                     "0\0 \0H\0E\0A\0D\0\r\0\n\0",
+                                     18));
   CliRun run = Privatize("");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(source), std::string::npos);
@@ -226,20 +232,25 @@ TEST_F(HushtreeCliTest, EveryOptionEndToEnd) {
   // pointers to it.
   CliRun run = Privatize("-c1946 -D -l 'unused text'");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, kRule + "Options in effect\nCutoff=1946\nRemoving unreferenced data\n"
-                             "Deleting living individuals\n" + kRule +
-                             "Scanning for living individuals\n1 living\r2 living\r"
-                             "\nChecking GEDCOM references"
-                             "\nOutputting new GEDCOM file\n0\r9 lines written\n");
-  EXPECT_EQ(Written(), "0 HEAD\r\n1 CHAR UTF-8\r\n0 @I3@ INDI\r\n1 NAME Old /Lee/\r\n1 BIRT\r\n"
-                       "2 DATE 1900\r\n1 DEAT\r\n2 DATE 1980\r\n0 TRLR\r\n");
+  EXPECT_EQ(run.out, kRule +
+                         "Options in effect\nCutoff=1946\nRemoving unreferenced data\n"
+                         "Deleting living individuals\n" +
+                         kRule +
+                         "Scanning for living individuals\n1 living\r2 living\r"
+                         "\nChecking GEDCOM references"
+                         "\nOutputting new GEDCOM file\n0\r9 lines written\n");
+  EXPECT_EQ(Written(),
+            "0 HEAD\r\n1 CHAR UTF-8\r\n0 @I3@ INDI\r\n1 NAME Old /Lee/\r\n1 BIRT\r\n"
+            "2 DATE 1900\r\n1 DEAT\r\n2 DATE 1980\r\n0 TRLR\r\n");
 
   // -y overrides -d, -r and the message; notes stay.
   run = Privatize("-d -Y -r -n -c 1946 -b");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.substr(0, run.out.find("Scanning")),
-            kRule + "Options in effect\nCutoff=1946\nChanging living individuals dates to years\n"
-                    "Individuals will not be tagged with a message\nRetaining notes\n" + kRule);
+            kRule +
+                "Options in effect\nCutoff=1946\nChanging living individuals dates to years\n"
+                "Individuals will not be tagged with a message\nRetaining notes\n" +
+                kRule);
   EXPECT_EQ(run.out.find("Checking"), std::string::npos);
   EXPECT_NE(Written().find("1 BIRT\r\n2 DATE 1960\r\n2 PLAC York\r\n1 FAMS @F1@\r\n"
                            "1 NOTE likes tea\r\n2 CONT a lot\r\n"),
@@ -265,8 +276,10 @@ TEST_F(HushtreeCliTest, EveryOptionEndToEnd) {
   EXPECT_NE(run.out.find("26 lines written\n"), std::string::npos);
 
   run = Privatize("-b -n -r -c1946");
-  EXPECT_NE(run.out.find("\"" + kDefaultMessage + "\" as the birth date\nRetaining notes\n"
-                         "Removing unreferenced data\n" + kRule),
+  EXPECT_NE(run.out.find("\"" + kDefaultMessage +
+                         "\" as the birth date\nRetaining notes\n"
+                         "Removing unreferenced data\n" +
+                         kRule),
             std::string::npos);
   EXPECT_NE(run.out.find("\nChecking GEDCOM references\nOutputting new GEDCOM file\n"),
             std::string::npos);
@@ -287,10 +300,9 @@ TEST_F(HushtreeCliTest, WriteErrorsFailTheRun) {
   const std::string example = GEDTOOLS_SOURCE_DIR "/examples/family.ged";
   std::string out;
   std::string err;
-  const int status = gedtest::RunCommand(
-      "trap '' XFSZ; ulimit -f 1; " + ShellQuote(kBinary) + " " + ShellQuote(example) + " " +
-          ShellQuote(destination),
-      &out, &err);
+  const int status = gedtest::RunCommand("trap '' XFSZ; ulimit -f 1; " + ShellQuote(kBinary) + " " +
+                                             ShellQuote(example) + " " + ShellQuote(destination),
+                                         &out, &err);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(err, "Error writing " + destination + "\n");
   EXPECT_EQ(out.find("lines written"), std::string::npos);
@@ -341,8 +353,7 @@ TEST(HushtreeCliSampleTest, EverySampleFileGivesStableCrLfOutput) {
       EXPECT_EQ(written, ReadFileBytes(second)) << sample << " " << options;
       // Every line ends in CR LF, except a copied last line that had no line end.
       const std::string source = ReadFileBytes(sample);
-      const bool sourceEndsOpen =
-          !source.empty() && source.back() != '\n' && source.back() != '\r';
+      const bool sourceEndsOpen = !source.empty() && source.back() != '\n' && source.back() != '\r';
       std::size_t start = 0;
       while (start < written.size()) {
         const std::size_t lf = written.find('\n', start);

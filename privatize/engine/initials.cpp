@@ -7,7 +7,9 @@ namespace privatize {
 
 namespace {
 
-bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuationByte(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 /// Length in bytes of the character starting at pos: a UTF-8 lead byte takes the continuation
 /// bytes that follow it, up to what the lead byte announces; every other byte stands alone.

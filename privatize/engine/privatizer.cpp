@@ -71,7 +71,9 @@ std::int32_t ResolveCutoff(std::int64_t value, std::int32_t currentYear) {
   return Saturate(static_cast<std::int64_t>(currentYear) - value);
 }
 
-std::int32_t ResolveCutoff(std::int64_t value) { return ResolveCutoff(value, CurrentYear()); }
+std::int32_t ResolveCutoff(std::int64_t value) {
+  return ResolveCutoff(value, CurrentYear());
+}
 
 std::int32_t DefaultCutoff() {
   constexpr std::int32_t kPresumedLifetime = 80;

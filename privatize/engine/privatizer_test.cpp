@@ -74,7 +74,7 @@ struct RunOutput {
 };
 
 RunOutput RunWithHooks(const std::string& input, const PrivatizeOptions& options, Variant variant,
-              RecordingHooks& hooks) {
+                       RecordingHooks& hooks) {
   std::istringstream in(input, std::ios::binary);
   std::ostringstream out(std::ios::binary);
   RunOutput output;
@@ -194,32 +194,83 @@ TEST(ScanLivingTest, RecordsDoNotInheritStateFromTheRecordBefore) {
 
 // A small family: I1 living (born 1960), married to I2 (dead), child I3 (born 1920),
 // I4 alone and unreferenced, a note record N1 pointed to by I3.
-const std::string kFamily = Lines({
-    "0 HEAD", "1 SUBM @U1@", "0 @U1@ SUBM", "1 NAME Submitter",
-    "0 @I1@ INDI", "1 NAME John Paul /Smith/", "2 GIVN John Paul", "1 ALIA Jack /Smith/",
-    "1 SEX M", "1 BIRT", "2 DATE 5 MAY 1960", "2 PLAC Leeds", "3 NOTE born at home",
-    "1 OCCU Teacher", "1 FAMS @F1@", "1 NOTE Lives in Leeds", "2 CONT still", "1 CHAN",
-    "2 DATE 1 JAN 2000",
-    "0 @I2@ INDI", "1 NAME Mary /Jones/", "1 BIRT", "2 DATE 1900", "1 DEAT", "2 DATE 1970",
-    "1 FAMS @F1@",
-    "0 @F1@ FAM", "1 HUSB @I1@", "1 WIFE @I2@", "1 MARR", "2 DATE 1980", "1 CHIL @I3@",
-    "0 @I3@ INDI", "1 NAME Child /Smith/", "1 BIRT", "2 DATE 1920", "1 FAMC @F1@",
-    "1 NOTE @N1@",
-    "0 @I4@ INDI", "1 NAME Loner", "0 @N1@ NOTE A shared note", "0 TRLR"});
+const std::string kFamily = Lines({"0 HEAD",
+                                   "1 SUBM @U1@",
+                                   "0 @U1@ SUBM",
+                                   "1 NAME Submitter",
+                                   "0 @I1@ INDI",
+                                   "1 NAME John Paul /Smith/",
+                                   "2 GIVN John Paul",
+                                   "1 ALIA Jack /Smith/",
+                                   "1 SEX M",
+                                   "1 BIRT",
+                                   "2 DATE 5 MAY 1960",
+                                   "2 PLAC Leeds",
+                                   "3 NOTE born at home",
+                                   "1 OCCU Teacher",
+                                   "1 FAMS @F1@",
+                                   "1 NOTE Lives in Leeds",
+                                   "2 CONT still",
+                                   "1 CHAN",
+                                   "2 DATE 1 JAN 2000",
+                                   "0 @I2@ INDI",
+                                   "1 NAME Mary /Jones/",
+                                   "1 BIRT",
+                                   "2 DATE 1900",
+                                   "1 DEAT",
+                                   "2 DATE 1970",
+                                   "1 FAMS @F1@",
+                                   "0 @F1@ FAM",
+                                   "1 HUSB @I1@",
+                                   "1 WIFE @I2@",
+                                   "1 MARR",
+                                   "2 DATE 1980",
+                                   "1 CHIL @I3@",
+                                   "0 @I3@ INDI",
+                                   "1 NAME Child /Smith/",
+                                   "1 BIRT",
+                                   "2 DATE 1920",
+                                   "1 FAMC @F1@",
+                                   "1 NOTE @N1@",
+                                   "0 @I4@ INDI",
+                                   "1 NAME Loner",
+                                   "0 @N1@ NOTE A shared note",
+                                   "0 TRLR"});
 
 TEST(WritePrivatizedTest, RemoveDetailsKeepsOnlyLinkingLinesAndAddsTheNote) {
-  const std::string expected = Lines({
-      "0 HEAD", "1 SUBM @U1@", "0 @U1@ SUBM", "1 NAME Submitter",
-      "0 @I1@ INDI", "1 NAME John Paul /Smith/", "1 SEX M", "1 FAMS @F1@",
-      "1 NOTE Living individual, details withheld",
-      "0 @I2@ INDI", "1 NAME Mary /Jones/", "1 BIRT", "2 DATE 1900", "1 DEAT", "2 DATE 1970",
-      "1 FAMS @F1@",
-      "0 @F1@ FAM", "1 HUSB @I1@", "1 WIFE @I2@", "1 CHIL @I3@",
-      "0 @I3@ INDI", "1 NAME Child /Smith/", "1 BIRT", "2 DATE 1920", "1 FAMC @F1@",
-      "1 NOTE @N1@",
-      "0 @I4@ INDI", "1 NAME Loner", "0 @N1@ NOTE A shared note", "0 TRLR"});
+  const std::string expected = Lines({"0 HEAD",
+                                      "1 SUBM @U1@",
+                                      "0 @U1@ SUBM",
+                                      "1 NAME Submitter",
+                                      "0 @I1@ INDI",
+                                      "1 NAME John Paul /Smith/",
+                                      "1 SEX M",
+                                      "1 FAMS @F1@",
+                                      "1 NOTE Living individual, details withheld",
+                                      "0 @I2@ INDI",
+                                      "1 NAME Mary /Jones/",
+                                      "1 BIRT",
+                                      "2 DATE 1900",
+                                      "1 DEAT",
+                                      "2 DATE 1970",
+                                      "1 FAMS @F1@",
+                                      "0 @F1@ FAM",
+                                      "1 HUSB @I1@",
+                                      "1 WIFE @I2@",
+                                      "1 CHIL @I3@",
+                                      "0 @I3@ INDI",
+                                      "1 NAME Child /Smith/",
+                                      "1 BIRT",
+                                      "2 DATE 1920",
+                                      "1 FAMC @F1@",
+                                      "1 NOTE @N1@",
+                                      "0 @I4@ INDI",
+                                      "1 NAME Loner",
+                                      "0 @N1@ NOTE A shared note",
+                                      "0 TRLR"});
   RecordingHooks hooks;
-  const RunOutput output = RunWithHooks(kFamily, DefaultOptions(Variant::Console), Variant::Console, hooks);
+  const RunOutput output =
+      RunWithHooks(kFamily, DefaultOptions(Variant::Console), Variant::Console, hooks);
   EXPECT_EQ(output.written, expected);
   EXPECT_EQ(output.result.linesWritten, 30u);
   EXPECT_EQ(output.result.livingCount, 1u);
@@ -228,8 +279,8 @@ TEST(WritePrivatizedTest, RemoveDetailsKeepsOnlyLinkingLinesAndAddsTheNote) {
   EXPECT_TRUE(hooks.ended);
   EXPECT_EQ(hooks.endOutcome, gedtext::JobOutcome::Completed);
   EXPECT_EQ(hooks.endLines, 30u);
-  EXPECT_EQ(hooks.passes,
-            std::vector<PrivatizerPass>({PrivatizerPass::ScanLiving, PrivatizerPass::WritePrivatized}));
+  EXPECT_EQ(hooks.passes, std::vector<PrivatizerPass>(
+                              {PrivatizerPass::ScanLiving, PrivatizerPass::WritePrivatized}));
 }
 
 TEST(WritePrivatizedTest, RetainedNotesDifferBetweenVariants) {
@@ -268,16 +319,18 @@ TEST(WritePrivatizedTest, YearOnlyCutsDatesAndTheDialogDropsNotes) {
   options.mode = ProcessingMode::YearOnly;
   options.removeUnreferenced = true;  // the console turns it off under YearOnly
   const std::string console = Privatize(kFamily, options, Variant::Console);
-  EXPECT_NE(console.find("1 BIRT\r\n2 DATE 1960\r\n2 PLAC Leeds\r\n3 NOTE born at home\r\n"
-                         "1 OCCU Teacher\r\n1 FAMS @F1@\r\n1 NOTE Lives in Leeds\r\n2 CONT still\r\n"
-                         "1 CHAN\r\n2 DATE 2000\r\n0 @I2@ INDI\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      console.find("1 BIRT\r\n2 DATE 1960\r\n2 PLAC Leeds\r\n3 NOTE born at home\r\n"
+                   "1 OCCU Teacher\r\n1 FAMS @F1@\r\n1 NOTE Lives in Leeds\r\n2 CONT still\r\n"
+                   "1 CHAN\r\n2 DATE 2000\r\n0 @I2@ INDI\r\n"),
+      std::string::npos);
   EXPECT_NE(console.find("1 MARR\r\n2 DATE 1980\r\n"), std::string::npos);
   EXPECT_NE(console.find("0 @I4@ INDI"), std::string::npos);
   EXPECT_EQ(console.find("Living individual"), std::string::npos);
 
-  const std::string undated = Privatize(
-      "0 @I1@ INDI\r\n1 BIRT\r\n2 DATE 1960\r\n1 EVEN\r\n2 DATE ABT\r\n", options, Variant::Console);
+  const std::string undated =
+      Privatize("0 @I1@ INDI\r\n1 BIRT\r\n2 DATE 1960\r\n1 EVEN\r\n2 DATE ABT\r\n", options,
+                Variant::Console);
   EXPECT_EQ(undated, "0 @I1@ INDI\r\n1 BIRT\r\n2 DATE 1960\r\n1 EVEN\r\n2 DATE 0\r\n");
 
   options.message.assign(kDialogDefaultMessage);
@@ -298,9 +351,8 @@ TEST(WritePrivatizedTest, RemoveUnreferencedDropsRecordsAndPointersOnce) {
   PrivatizeOptions options = DefaultOptions(Variant::Console);
   options.removeUnreferenced = true;
   const std::string input = Lines({"0 HEAD", "0 @I1@ INDI", "1 NAME Alone", "1 ASSO @I2@",
-                                   "0 @I2@ INDI", "1 NAME Known by the dropped one",
-                                   "0 @I3@ INDI", "1 FAMC @F9@", "2 PEDI birth", "1 NAME After",
-                                   "0 TRLR"});
+                                   "0 @I2@ INDI", "1 NAME Known by the dropped one", "0 @I3@ INDI",
+                                   "1 FAMC @F9@", "2 PEDI birth", "1 NAME After", "0 TRLR"});
   // I1 is dropped as unreferenced, yet its pointer still keeps I2; the pointer to the missing
   // family F9 counts too, but F9 is never defined, so nothing more happens.
   EXPECT_EQ(Privatize(input, options, Variant::Console),
@@ -316,31 +368,46 @@ TEST(WritePrivatizedTest, ConsoleDeleteLivingRemovesFamiliesOfTheLiving) {
   PrivatizeOptions options = DefaultOptions(Variant::Console);
   options.mode = ProcessingMode::DeleteLiving;
   EXPECT_EQ(Privatize(kFamily, options, Variant::Console),
-            Lines({"0 HEAD", "1 SUBM @U1@", "0 @U1@ SUBM", "1 NAME Submitter",
-                   "0 @I2@ INDI", "1 NAME Mary /Jones/", "1 BIRT", "2 DATE 1900", "1 DEAT",
-                   "2 DATE 1970",
-                   "0 @I3@ INDI", "1 NAME Child /Smith/", "1 BIRT", "2 DATE 1920",
-                   "1 NOTE @N1@", "0 @N1@ NOTE A shared note", "0 TRLR"}));
+            Lines({"0 HEAD", "1 SUBM @U1@", "0 @U1@ SUBM", "1 NAME Submitter", "0 @I2@ INDI",
+                   "1 NAME Mary /Jones/", "1 BIRT", "2 DATE 1900", "1 DEAT", "2 DATE 1970",
+                   "0 @I3@ INDI", "1 NAME Child /Smith/", "1 BIRT", "2 DATE 1920", "1 NOTE @N1@",
+                   "0 @N1@ NOTE A shared note", "0 TRLR"}));
 }
 
 TEST(WritePrivatizedTest, DialogDeleteLivingCountsReferencesByItsThreeRules) {
   PrivatizeOptions options = DefaultOptions(Variant::Dialog);
   options.mode = ProcessingMode::DeleteLiving;
   // I3's FAMC counts although F1 is living (second rule), so F1 stays, privatized.
-  EXPECT_EQ(Privatize(kFamily, options, Variant::Dialog),
-            Lines({"0 HEAD", "1 SUBM @U1@", "0 @U1@ SUBM", "1 NAME Submitter",
-                   "0 @I2@ INDI", "1 NAME Mary /Jones/", "1 BIRT", "2 DATE 1900", "1 DEAT",
-                   "2 DATE 1970", "1 FAMS @F1@", "0 @F1@ FAM", "1 WIFE @I2@", "1 CHIL @I3@",
-                   "0 @I3@ INDI", "1 NAME Child /Smith/", "1 BIRT", "2 DATE 1920",
-                   "1 FAMC @F1@", "1 NOTE @N1@", "0 @N1@ NOTE A shared note", "0 TRLR"}));
+  EXPECT_EQ(Privatize(kFamily, options, Variant::Dialog), Lines({"0 HEAD",
+                                                                 "1 SUBM @U1@",
+                                                                 "0 @U1@ SUBM",
+                                                                 "1 NAME Submitter",
+                                                                 "0 @I2@ INDI",
+                                                                 "1 NAME Mary /Jones/",
+                                                                 "1 BIRT",
+                                                                 "2 DATE 1900",
+                                                                 "1 DEAT",
+                                                                 "2 DATE 1970",
+                                                                 "1 FAMS @F1@",
+                                                                 "0 @F1@ FAM",
+                                                                 "1 WIFE @I2@",
+                                                                 "1 CHIL @I3@",
+                                                                 "0 @I3@ INDI",
+                                                                 "1 NAME Child /Smith/",
+                                                                 "1 BIRT",
+                                                                 "2 DATE 1920",
+                                                                 "1 FAMC @F1@",
+                                                                 "1 NOTE @N1@",
+                                                                 "0 @N1@ NOTE A shared note",
+                                                                 "0 TRLR"}));
 
   // Without the child nothing but the living husband's FAMS names F1: it goes, and the wife,
   // referenced only from it, is left without a family and goes too in the dialog. The source
   // record that points to her is itself unreferenced.
-  const std::string couple = Lines({"0 HEAD", "0 @I1@ INDI", "1 BIRT", "2 DATE 1960",
-                                    "1 FAMS @F1@", "1 ASSO @I2@", "0 @I2@ INDI", "1 BIRT",
-                                    "2 DATE 1900", "1 FAMS @F1@", "0 @F1@ FAM", "1 HUSB @I1@",
-                                    "1 WIFE @I2@", "0 @S1@ SOUR", "1 NOTE @I2@", "0 TRLR"});
+  const std::string couple =
+      Lines({"0 HEAD", "0 @I1@ INDI", "1 BIRT", "2 DATE 1960", "1 FAMS @F1@", "1 ASSO @I2@",
+             "0 @I2@ INDI", "1 BIRT", "2 DATE 1900", "1 FAMS @F1@", "0 @F1@ FAM", "1 HUSB @I1@",
+             "1 WIFE @I2@", "0 @S1@ SOUR", "1 NOTE @I2@", "0 TRLR"});
   PrivatizerSets sets;
   Scan(couple, options, Variant::Dialog, sets);
   EXPECT_FALSE(sets.referencedSet.Contains("I1"));  // living individual's lines never count
@@ -357,17 +424,17 @@ TEST(WritePrivatizedTest, DialogDeleteLivingCountsReferencesByItsThreeRules) {
 TEST(WritePrivatizedTest, DialogInitialsOnlyShortensNamesButNeverPointers) {
   PrivatizeOptions options = DefaultOptions(Variant::Dialog);
   options.initialsOnly = true;
-  const std::string input = Lines({"0 @I1@ INDI", "1 NAME J\xC3\xBCrgen Paul /M\xC3\xBCller/",
-                                   "2 GIVN J\xC3\xBCrgen", "1 ALIA @I7@", "1 BIRT",
-                                   "2 DATE 1960", "0 TRLR"});
+  const std::string input =
+      Lines({"0 @I1@ INDI", "1 NAME J\xC3\xBCrgen Paul /M\xC3\xBCller/", "2 GIVN J\xC3\xBCrgen",
+             "1 ALIA @I7@", "1 BIRT", "2 DATE 1960", "0 TRLR"});
   const std::string expected =
       Lines({"0 @I1@ INDI", "1 NAME J P /M\xC3\xBCller/", "2 GIVN J", "1 ALIA @I7@",
              "1 NOTE Living Individual, details withheld", "0 TRLR"});
   EXPECT_EQ(Privatize(input, options, Variant::Dialog), expected);
   options.mode = ProcessingMode::YearOnly;
   EXPECT_EQ(Privatize(input, options, Variant::Dialog),
-            Lines({"0 @I1@ INDI", "1 NAME J P /M\xC3\xBCller/", "2 GIVN J", "1 ALIA @I7@",
-                   "1 BIRT", "2 DATE 1960", "0 TRLR"}));
+            Lines({"0 @I1@ INDI", "1 NAME J P /M\xC3\xBCller/", "2 GIVN J", "1 ALIA @I7@", "1 BIRT",
+                   "2 DATE 1960", "0 TRLR"}));
   // The console offers no initials.
   options.mode = ProcessingMode::RemoveDetails;
   EXPECT_NE(Privatize(input, options, Variant::Console).find("Paul"), std::string::npos);
@@ -382,10 +449,10 @@ TEST(WritePrivatizedTest, SharedNoteRecordStandsBeforeTheTrailerOrAtTheEnd) {
             Lines({"0 HEAD", "0 @I1@ INDI", "1 NOTE @HUSHTREE@", "0 @HUSHTREE@ NOTE",
                    "1 CONC Private", "0 TRLR"}));
   // No trailer and no final line end: the note and the record still close the file.
-  EXPECT_EQ(Privatize("0 HEAD\n0 @I1@ INDI\n1 BIRT\n2 DATE 1960\n1 OCCU x\n1 NAME Last",
-                      options, Variant::Console),
-            Lines({"0 HEAD", "0 @I1@ INDI", "1 NAME Last", "1 NOTE @HUSHTREE@",
-                   "0 @HUSHTREE@ NOTE", "1 CONC Private"}));
+  EXPECT_EQ(Privatize("0 HEAD\n0 @I1@ INDI\n1 BIRT\n2 DATE 1960\n1 OCCU x\n1 NAME Last", options,
+                      Variant::Console),
+            Lines({"0 HEAD", "0 @I1@ INDI", "1 NAME Last", "1 NOTE @HUSHTREE@", "0 @HUSHTREE@ NOTE",
+                   "1 CONC Private"}));
   options.placement = MessagePlacement::AsBirthDate;
   EXPECT_EQ(Privatize(input, options, Variant::Console),
             Lines({"0 HEAD", "0 @I1@ INDI", "1 BIRT", "2 DATE @HUSHTREE@", "0 @HUSHTREE@ NOTE",
@@ -425,10 +492,10 @@ TEST(WritePrivatizedTest, ReadsEveryLineEndAndWritesCrLf) {
 TEST(WritePrivatizedTest, LinesWithoutLevelBelongToTheRecordInProgress) {
   PrivatizeOptions options = DefaultOptions(Variant::Console);
   options.removeUnreferenced = true;
-  const std::string input = Lines({"0 HEAD", "1 NOTE see", "bare continuation", "0 @I1@ INDI",
-                                   "1 BIRT", "2 DATE 1960", "1 NOTE secret", "more secret",
-                                   "1 FAMS @F1@", "0 @F1@ FAM", "1 HUSB @I1@", "1 SOUR @S9@",
-                                   "orphan text", "1 WIFE @I1@", "0 TRLR"});
+  const std::string input =
+      Lines({"0 HEAD", "1 NOTE see", "bare continuation", "0 @I1@ INDI", "1 BIRT", "2 DATE 1960",
+             "1 NOTE secret", "more secret", "1 FAMS @F1@", "0 @F1@ FAM", "1 HUSB @I1@",
+             "1 SOUR @S9@", "orphan text", "1 WIFE @I1@", "0 TRLR"});
   // The pointer to the missing S9 is kept (it counts as a reference); I1 is referenced.
   EXPECT_EQ(Privatize(input, options, Variant::Console),
             Lines({"0 HEAD", "1 NOTE see", "bare continuation", "0 @I1@ INDI", "1 FAMS @F1@",
@@ -437,10 +504,10 @@ TEST(WritePrivatizedTest, LinesWithoutLevelBelongToTheRecordInProgress) {
   // Under DeleteLiving the pointer to the living I9 does not count, so I9 goes, and so do the
   // pointer line and everything under it, bare text included.
   options.mode = ProcessingMode::DeleteLiving;
-  const std::string dropped = Lines({"0 HEAD", "1 SUBM @I1@", "0 @I1@ INDI", "1 ASSO @I9@",
-                                     "2 RELA friend", "text under a dropped pointer",
-                                     "1 NAME Kept", "0 @I9@ INDI", "1 BIRT", "2 DATE 1960",
-                                     "0 @X1@ NOTE", "text of a dropped record", "0 TRLR"});
+  const std::string dropped =
+      Lines({"0 HEAD", "1 SUBM @I1@", "0 @I1@ INDI", "1 ASSO @I9@", "2 RELA friend",
+             "text under a dropped pointer", "1 NAME Kept", "0 @I9@ INDI", "1 BIRT", "2 DATE 1960",
+             "0 @X1@ NOTE", "text of a dropped record", "0 TRLR"});
   EXPECT_EQ(Privatize(dropped, options, Variant::Console),
             Lines({"0 HEAD", "1 SUBM @I1@", "0 @I1@ INDI", "1 NAME Kept", "0 TRLR"}));
 }
@@ -448,11 +515,15 @@ TEST(WritePrivatizedTest, LinesWithoutLevelBelongToTheRecordInProgress) {
 TEST(WritePrivatizedTest, KeepsTheByteOrderMarkAndSurvivesJunk) {
   const PrivatizeOptions options = DefaultOptions(Variant::Console);
   EXPECT_EQ(Privatize("\xEF\xBB\xBF\r\n0 HEAD\r\n", options, Variant::Console),
-            "\xEF\xBB\xBF" "0 HEAD\r\n");
+            "\xEF\xBB\xBF"
+            "0 HEAD\r\n");
   PrivatizeOptions removing = options;
   removing.removeUnreferenced = true;
-  EXPECT_EQ(Privatize("\xEF\xBB\xBF" "0 @X@ NOTE\r\n0 TRLR\r\n", removing, Variant::Console),
-            "\xEF\xBB\xBF" "0 TRLR\r\n");
+  EXPECT_EQ(Privatize("\xEF\xBB\xBF"
+                      "0 @X@ NOTE\r\n0 TRLR\r\n",
+                      removing, Variant::Console),
+            "\xEF\xBB\xBF"
+            "0 TRLR\r\n");
 
   const std::string levels(50, '9');
   const std::string junk = "0 HEAD\r\n0 @I1@ INDI\r\n1 BIRT\r\n2 DATE 99999999999999999999\r\n" +
@@ -470,7 +541,8 @@ TEST(WritePrivatizedTest, KeepsTheByteOrderMarkAndSurvivesJunk) {
   }
   PrivatizeOptions yearOnly = options;
   yearOnly.mode = ProcessingMode::YearOnly;
-  EXPECT_NE(Privatize(junk, yearOnly, Variant::Console).find("2 DATE 2147483647\r\n2147483647 DATE 0\r\n"),
+  EXPECT_NE(Privatize(junk, yearOnly, Variant::Console)
+                .find("2 DATE 2147483647\r\n2147483647 DATE 0\r\n"),
             std::string::npos);
 }
 
@@ -480,10 +552,9 @@ TEST(RunPrivatizerTest, DialogReportsPercentagesPerPassAndStops) {
   RecordingHooks hooks;
   const RunOutput full = RunWithHooks(kFamily, options, Variant::Dialog, hooks);
   ASSERT_EQ(full.result.outcome, PrivatizeOutcome::Completed);
-  EXPECT_EQ(hooks.passes,
-            std::vector<PrivatizerPass>({PrivatizerPass::ScanLiving, PrivatizerPass::ScanReferences,
-                                         PrivatizerPass::ScanUnlinked,
-                                         PrivatizerPass::WritePrivatized}));
+  EXPECT_EQ(hooks.passes, std::vector<PrivatizerPass>(
+                              {PrivatizerPass::ScanLiving, PrivatizerPass::ScanReferences,
+                               PrivatizerPass::ScanUnlinked, PrivatizerPass::WritePrivatized}));
   ASSERT_EQ(hooks.percents.size(), 4u);
   for (const auto& pass : hooks.percents) {
     ASSERT_FALSE(pass.empty());
@@ -518,7 +589,8 @@ TEST(RunPrivatizerTest, ConsoleReportsEveryThousandLinesWritten) {
   input += Individual("I1", "1960");
   for (int i = 0; i < 3; ++i) input += "1 OCCU dropped\r\n";
   RecordingHooks hooks;
-  const RunOutput output = RunWithHooks(input, DefaultOptions(Variant::Console), Variant::Console, hooks);
+  const RunOutput output =
+      RunWithHooks(input, DefaultOptions(Variant::Console), Variant::Console, hooks);
   // 0 before the first line; 1000 before line 1001; dropped lines leave the count at 1502.
   EXPECT_EQ(hooks.writtenCounts, std::vector<std::uint64_t>({0, 1000}));
   EXPECT_EQ(output.result.linesWritten, 1503u);
@@ -575,7 +647,10 @@ TEST(RunPrivatizerTest, ReadAndWriteFailuresAreNoCompletedRun) {
     EXPECT_EQ(result.outcome, PrivatizeOutcome::WriteFailed) << capacity;
   }
   {
-    std::istringstream in(std::string("\xFF\xFE" "0\0 \0H\0", 8));
+    std::istringstream in(
+        std::string("\xFF\xFE"
+                    "0\0 \0H\0",
+                    8));
     std::ostringstream out;
     RecordingHooks hooks;
     EXPECT_EQ(RunPrivatizer(in, out, options, Variant::Console, hooks).outcome,
@@ -637,9 +712,11 @@ TEST(ReduceToInitialsTest, KeepsWordStartsAndTheSurname) {
   // "/" only toggles the surname: it does not start a word.
   EXPECT_EQ(ReduceToInitials("Ann/Lee/Bo"), "A/Lee/");
   EXPECT_EQ(ReduceToInitials("J\xC3\xBCrgen"), "J");
-  EXPECT_EQ(ReduceToInitials("\xC3\x89mile \xE2\x82\xAC" "uro"), "\xC3\x89 \xE2\x82\xAC");
+  EXPECT_EQ(ReduceToInitials("\xC3\x89mile \xE2\x82\xAC"
+                             "uro"),
+            "\xC3\x89 \xE2\x82\xAC");
   EXPECT_EQ(ReduceToInitials("\xE9mile Z\xE9"), "\xE9 Z");  // Latin-1 bytes, one each
-  EXPECT_EQ(ReduceToInitials("\xC3"), "\xC3");             // a lead byte cut short
+  EXPECT_EQ(ReduceToInitials("\xC3"), "\xC3");              // a lead byte cut short
   EXPECT_EQ(ReduceToInitials(""), "");
 }
 

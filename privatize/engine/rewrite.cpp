@@ -51,7 +51,9 @@ class OutputSink {
   bool failed = false;
 };
 
-bool IsInitialsTag(std::string_view tag) { return tag == "NAME" || tag == "GIVN" || tag == "ALIA"; }
+bool IsInitialsTag(std::string_view tag) {
+  return tag == "NAME" || tag == "GIVN" || tag == "ALIA";
+}
 
 /// The state of the rewrite across lines, and the line rules.
 class Rewriter {
@@ -113,8 +115,7 @@ class Rewriter {
     recordIsLiving = false;
     if (IsIdentifierShaped(line.tag)) {
       StripAt(line.tag, id);
-      const bool unreferenced =
-          options.removeUnreferenced && !sets.referencedSet.Contains(id);
+      const bool unreferenced = options.removeUnreferenced && !sets.referencedSet.Contains(id);
       if (unreferenced || (dialog && sets.unlinkedSet.Contains(id))) {
         skipRecord = true;
         return;

@@ -13,10 +13,14 @@ namespace privatize {
 namespace {
 
 TEST(XrefSetTest, EveryRotationKeepsTheTreeBalanced) {
-  const std::vector<std::vector<std::string>> orders = {
-      {"A", "B", "C"}, {"C", "B", "A"}, {"A", "C", "B"}, {"C", "A", "B"},
-      {"M", "F", "T", "C", "H", "A"}, {"M", "F", "T", "C", "H", "G"},
-      {"M", "F", "T", "P", "W", "Z"}, {"M", "F", "T", "P", "W", "N"}};
+  const std::vector<std::vector<std::string>> orders = {{"A", "B", "C"},
+                                                        {"C", "B", "A"},
+                                                        {"A", "C", "B"},
+                                                        {"C", "A", "B"},
+                                                        {"M", "F", "T", "C", "H", "A"},
+                                                        {"M", "F", "T", "C", "H", "G"},
+                                                        {"M", "F", "T", "P", "W", "Z"},
+                                                        {"M", "F", "T", "P", "W", "N"}};
   for (const auto& order : orders) {
     XrefSet set;
     for (const auto& key : order) EXPECT_TRUE(set.Insert(key));
@@ -55,7 +59,7 @@ TEST(XrefSetTest, ComparesCaseSensitiveUnsignedBytes) {
   EXPECT_TRUE(set.Insert("F1"));
   EXPECT_FALSE(set.Contains("f1"));
   EXPECT_TRUE(set.Insert("f1"));
-  EXPECT_TRUE(set.Insert("F"));    // a proper prefix is a key of its own
+  EXPECT_TRUE(set.Insert("F"));  // a proper prefix is a key of its own
   EXPECT_TRUE(set.Insert("F10"));
   EXPECT_TRUE(set.Insert("\xC3\xA9"));  // sorts after every ASCII key
   EXPECT_TRUE(set.Insert(std::string("N\0L", 3)));
