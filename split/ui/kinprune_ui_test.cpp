@@ -380,6 +380,17 @@ class KinpruneUiTest : public QObject {
         QCOMPARE(ReadAll(original), originalBytes);
       }
     }
+    // Another name for the same file is recognised as well.
+    const QString link = workDir.filePath("link.ged");
+    QFile::remove(link);
+    QVERIFY(QFile::link(original, link));
+    {
+      MessageBoxResponder boxes([](const QString&) { return QMessageBox::No; });
+      QVERIFY(!frame.SaveFile(link));
+      QCOMPARE(boxes.texts,
+               QStringList{QStringLiteral("Are you sure you want to overwrite your original file ?")});
+    }
+    QCOMPARE(ReadAll(original), written);
     QVERIFY(!watchdog.Fired());
   }
 

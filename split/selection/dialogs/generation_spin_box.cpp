@@ -16,6 +16,9 @@ bool IsAllDigits(const QString& text) {
 GenerationSpinBox::GenerationSpinBox(QWidget* parent) : QAbstractSpinBox(parent) {
   setButtonSymbols(QAbstractSpinBox::UpDownArrows);
   setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+  // Room for six digits beside the arrows; the base class has no value to size itself by.
+  constexpr int kArrowRoom = 28;
+  setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000000")) + kArrowRoom);
   SetNumber(0);
 }
 
