@@ -231,6 +231,21 @@ TEST_F(KinpruneCliTest, OverwritingTheOpenedFileNeedsForce) {
             "0 @I4@ INDI\r\n1 NAME Zed /Other/\r\n0 TRLR\r\n");
 }
 
+TEST_F(KinpruneCliTest, WritesIntoAPipeWithoutReplacingIt) {
+  const std::string pipe = dir.File("pipe");
+  const std::string copy = dir.File("copy.ged");
+  ASSERT_EQ(gedtest::RunCommand("mkfifo " + gedtest::ShellQuote(pipe)), 0);
+  const int status = gedtest::RunCommand(
+      "timeout 30 cat " + gedtest::ShellQuote(pipe) + " > " + gedtest::ShellQuote(copy) + " & " +
+      gedtest::ShellQuote(kProgram) + " split " + gedtest::ShellQuote(file) + " " +
+      gedtest::ShellQuote(pipe) + " family=I4; s=$?; wait; exit $s");
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(fs::is_fifo(pipe));
+  EXPECT_EQ(gedtest::ReadFileBytes(copy),
+            "0 HEAD \r\n1 SOUR TEST\r\n1 SUBM @U1@\r\n0 @U1@ SUBM\r\n1 NAME Submitter\r\n"
+            "0 @I4@ INDI\r\n1 NAME Zed /Other/\r\n0 TRLR\r\n");
+}
+
 TEST(SplitCommandTest, OptionsDefaultsAndDependents) {
   SplitCommandParse parsed = ParseSplitCommand(
       "ancestors=@I1@,generations=3,collateral=2,children,tree,exclude-spouses,unselect");
