@@ -189,6 +189,11 @@ class KinpruneUiTest : public QObject {
     QTest::keyClicks(find, QStringLiteral("zzz"));
     QCOMPARE(HighlightedName(frame), QStringLiteral("Mcdonald, Joan"));
     QVERIFY(Details(frame)->toPlainText().contains(QStringLiteral("Joan /McDONALD/")));
+    // Only as much text as the edit shows can be typed.
+    find->clear();
+    QTest::keyClicks(find, QString(200, QLatin1Char('w')));
+    QVERIFY(find->text().size() < 200);
+    QVERIFY(find->fontMetrics().horizontalAdvance(find->text()) <= find->contentsRect().width());
     // Emptying the edit goes to the first row.
     QTest::keyClick(find, Qt::Key_A, Qt::ControlModifier | Qt::AltModifier);  // no command
     find->selectAll();
@@ -468,6 +473,8 @@ class KinpruneUiTest : public QObject {
     });
     Action(frame, "actionAbout")->trigger();
     QCOMPARE(aboutText, QStringLiteral("Kinprune Version 1.0.23"));
+    QVERIFY(QFile::exists(QStringLiteral(":/icons/kinprune-32.png")));
+    QVERIFY(!QApplication::windowIcon().isNull());
 
     Action(frame, "actionHelpTopics")->trigger();
     QVERIFY(frame.Help()->isVisible());

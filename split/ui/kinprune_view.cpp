@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTreeView>
+#include <QValidator>
 
 #include "individual_list_model.h"
 #include "selection_option_dialogs.h"
@@ -19,6 +20,21 @@
 namespace {
 
 using kinprune::SelectionTarget;
+
+/// Refuses text wider than the edit can show, so the find edit never scrolls sideways and what
+/// is searched for is always in view.
+class FittingTextValidator : public QValidator {
+ public:
+  explicit FittingTextValidator(QLineEdit* edit) : QValidator(edit), edit(edit) {}
+  State validate(QString& input, int& /*pos*/) const override {
+    constexpr int kFrameAndCursor = 8;
+    const int room = edit->contentsRect().width() - kFrameAndCursor;
+    return edit->fontMetrics().horizontalAdvance(input) <= room ? Acceptable : Invalid;
+  }
+
+ private:
+  QLineEdit* edit;
+};
 
 /// Dialog units of the window's font, the measure the window's proportions are given in.
 int HorizontalDialogUnits(const QFontMetrics& metrics, int units) {
@@ -56,6 +72,7 @@ void CKinpruneView::CreateControls() {
   findEdit->setObjectName(QStringLiteral("findEdit"));
   findEdit->setProperty(kHelpProperty, kControlHelpBase + kFindId);
   findEdit->setFixedWidth(HorizontalDialogUnits(metrics, kFindWidthUnits));
+  findEdit->setValidator(new FittingTextValidator(findEdit));
   connect(findEdit, &QLineEdit::textEdited, this, &CKinpruneView::OnFindTextEdited);
 
   model = new IndividualListModel(this);

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+#include <QWhatsThis>
 
 #include "dialog_texts.h"
 #include "generation_spin_box.h"
@@ -19,6 +20,9 @@ SelectOptionsDlg::SelectOptionsDlg(const QString& caption, QWidget* parent) : QD
   setModal(true);
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &SelectOptionsDlg::HelpOnFocusedControl);
+  // Many desktops draw no help button in the title bar; Shift+F1 arms the same pointer.
+  auto* pointHelp = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), this);
+  connect(pointHelp, &QShortcut::activated, this, [] { QWhatsThis::enterWhatsThisMode(); });
 }
 
 void SelectOptionsDlg::RegisterControl(QWidget* control, int controlId, const char* objectName) {
