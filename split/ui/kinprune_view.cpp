@@ -277,10 +277,12 @@ int CKinpruneView::HelpContextOf(const QWidget* widget) {
 }
 
 int CKinpruneView::HelpContextOfFocus() const {
+  // The window's focus child, which is kept while another window (such as help) is in front.
+  const QWidget* focused = window()->focusWidget();
   for (const QWidget* control : {static_cast<const QWidget*>(findEdit),
                                  static_cast<const QWidget*>(list),
                                  static_cast<const QWidget*>(detailsEdit)}) {
-    if (control->hasFocus() || control->isAncestorOf(QApplication::focusWidget())) {
+    if (focused == control || control->isAncestorOf(focused)) {
       return control->property(kHelpProperty).toInt();
     }
   }

@@ -11,6 +11,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -328,7 +329,14 @@ void CMainFrame::RestorePlacementAndShow() {
   }
   const std::vector<int>& f = *fields;
   const QRect normal(QPoint(f[6], f[7]), QPoint(f[8] - 1, f[9] - 1));
-  if (normal.isValid()) setGeometry(normal);
+  if (normal.isValid()) {
+    // A rectangle from a screen that is no longer attached keeps its size but not its place.
+    if (QGuiApplication::screenAt(normal.center()) != nullptr) {
+      setGeometry(normal);
+    } else {
+      resize(normal.size());
+    }
+  }
   const unsigned flags = unsigned(f[0]);
   const unsigned showState = unsigned(f[1]);
   // A window closed while minimised comes back restored rather than as a mere task-bar entry.
