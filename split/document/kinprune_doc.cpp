@@ -12,6 +12,7 @@
 #include <cstring>    // std::strerror
 #include <new>        // std::bad_alloc
 #include <utility>    // std::move
+#include <vector>     // std::vector
 
 #include "file_identity.h"
 #include "line_reader.h"
@@ -58,7 +59,8 @@ std::string OpenErrorText(const std::string& path, int error) {
   }
 }
 
-// Reads the whole of fd into bytes; false with errno set on failure.
+// Reads the whole of fd into bytes, a regular file in one read into a buffer sized once; false
+// with errno set on failure.
 bool ReadWholeFile(int fd, std::string& bytes) {
   struct stat info {};
   if (::fstat(fd, &info) != 0) return false;
@@ -66,18 +68,9 @@ bool ReadWholeFile(int fd, std::string& bytes) {
     errno = EISDIR;
     return false;
   }
-  constexpr std::size_t kGrowStep = std::size_t{1} << 20;
-  std::size_t size = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
-  try {
-    bytes.resize(size);
-    std::size_t got = 0;
-    for (;;) {
-      if (got == bytes.size()) {
-        // A regular file is normally complete here; one more read confirms the end and picks
-        // up anything appended meanwhile (and reads pipes and devices block by block).
-        bytes.resize(got + kGrowStep);
-      }
-      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+  auto readInto = [fd](char* data, std::size_t size, std::size_t& got) {
+    while (got < size) {
+      const ssize_t n = ::read(fd, data + got, size - got);
       if (n < 0) {
         if (errno == EINTR) continue;
         return false;
@@ -85,7 +78,22 @@ bool ReadWholeFile(int fd, std::string& bytes) {
       if (n == 0) break;
       got += static_cast<std::size_t>(n);
     }
+    return true;
+  };
+  try {
+    std::size_t got = 0;
+    bytes.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+    if (!readInto(bytes.data(), bytes.size(), got)) return false;
     bytes.resize(got);
+    // Whatever the size said, read on to the end: a file that grew meanwhile, a pipe or a device.
+    constexpr std::size_t kBlockSize = std::size_t{1} << 16;
+    std::vector<char> block(kBlockSize);
+    for (;;) {
+      std::size_t more = 0;
+      if (!readInto(block.data(), block.size(), more)) return false;
+      bytes.append(block.data(), more);
+      if (more < block.size()) break;
+    }
   } catch (const std::bad_alloc&) {
     errno = ENOMEM;
     return false;

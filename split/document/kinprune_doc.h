@@ -173,6 +173,9 @@ class CKinpruneDoc {
   /// sourcePath stay.
   void DeleteContents();
 
+  /// The empty document at start and after File New: the tables cleared.
+  void OnNewDocument() { DeleteContents(); }
+
   /// Reads the whole file in one read, then clears the document and runs the load pass. On any
   /// failure (missing, unreadable, UTF-16) the previous document is left untouched and the
   /// error names the file. status receives "Loading File %d%%".
