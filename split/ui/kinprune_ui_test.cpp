@@ -507,6 +507,13 @@ class KinpruneUiTest : public QObject {
     QVERIFY(!watchdog.Fired());
   }
 
+  void namesInAnyEncodingKeepEveryByte() {
+    QCOMPARE(TextFromBytes("M\xC3\xBCller"), QString::fromUtf8("M\u00fcller"));
+    // Not UTF-8 (a Latin-1 or ANSEL byte): shown byte for byte, never as a replacement mark.
+    QCOMPARE(TextFromBytes("M\xFCller"), QString::fromLatin1("M\xFCller"));
+    QVERIFY(!TextFromBytes("\xE1\x41").contains(QChar::ReplacementCharacter));
+  }
+
   void screenshots() {
     const QString folder = qEnvironmentVariable("GEDTOOLS_SCREENSHOT_DIR");
     if (folder.isEmpty()) QSKIP("GEDTOOLS_SCREENSHOT_DIR is not set");
