@@ -121,6 +121,10 @@ class FilePairDialogTest : public QObject {
     source = frame->findChild<QLineEdit*>("sourceEdit");
     destination = frame->findChild<QLineEdit*>("destinationEdit");
     frame->show();
+  }
+
+  // Focus events and shortcuts reach only the active window.
+  void Activate() {
     QApplication::setActiveWindow(frame.get());
     QVERIFY(QTest::qWaitForWindowActive(frame.get()));
   }
@@ -156,6 +160,7 @@ class FilePairDialogTest : public QObject {
   }
 
   void focusOnEmptyDestinationProposesAName() {
+    Activate();
     source->setText("/data/old.files/family");
     destination->setFocus();
     QTRY_COMPARE(destination->text(), QString("/data/old.files/familyNew"));
@@ -394,6 +399,7 @@ class FilePairDialogTest : public QObject {
     }
     const QString longSource = folder + "/family.ged";
     QVERIFY(QFile::copy(Path("family.ged"), longSource));
+    Activate();
     source->setText(longSource);
     destination->setFocus();
     QTRY_COMPARE(destination->text(), folder + "/familyNew.ged");
@@ -409,6 +415,7 @@ class FilePairDialogTest : public QObject {
     QCOMPARE(about->shortcut(), QKeySequence(QKeySequence::HelpContents));
     QVERIFY(frame->actions().contains(about));
     QCOMPARE(frame->contextMenuPolicy(), Qt::ActionsContextMenu);
+    Activate();
     QTest::keyClick(frame.get(), Qt::Key_F1);
     QCOMPARE(prompts->messages.size(), 1);
     QCOMPARE(prompts->messages.front().kind, Kind::About);
