@@ -64,8 +64,9 @@ struct DocLine {
   std::string_view value;  ///< up to CR or LF; tabs and other control bytes belong to it
   std::string_view text;   ///< the whole line without its terminator, exactly as in the file
   std::uint64_t start = 0; ///< offset of the line's first byte in fileData
-  /// False for a non-blank line whose first byte after spaces and tabs is no digit (mended
-  /// fault 6): it stays inside its record and is written back as `text` plus CR LF.
+  /// False for a non-blank line whose first byte after spaces and tabs is no digit (such as the
+  /// rest of a note that held a bare line feed): it stays inside its record and is written back
+  /// as `text` plus CR LF.
   bool hasLevel = true;
 };
 
@@ -86,7 +87,8 @@ struct SaveOutcome {
 class CKinpruneDoc {
  public:
   static constexpr std::int32_t kSaturatedLevel = std::numeric_limits<std::int32_t>::max();
-  /// recordOffsets value of an xref without a record (mended fault 9: offset 0 is a record).
+  /// recordOffsets value of an xref without a record. Not 0: the record on the file's first
+  /// line must be found like any other.
   static constexpr std::uint64_t kNoRecord = std::numeric_limits<std::uint64_t>::max();
 
   CKinpruneDoc() = default;
