@@ -7,7 +7,9 @@ namespace {
 
 QString Tr(const char* text) { return QCoreApplication::translate("FilePairFrame", text); }
 
-FrameTexts MakeFrameTexts() {
+}  // namespace
+
+FrameTexts LoadFrameTexts() {
   FrameTexts texts;
   texts.fromLabel = Tr("From");
   texts.toLabel = Tr("To");
@@ -38,10 +40,3 @@ FrameTexts MakeFrameTexts() {
   return texts;
 }
 
-}  // namespace
-
-const FrameTexts& LoadFrameTexts() {
-  // Built on first use, when the application (and any translator) exists.
-  static const FrameTexts texts = MakeFrameTexts();
-  return texts;
-}

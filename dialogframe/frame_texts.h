@@ -3,7 +3,7 @@
 
 #include <QString>
 
-/// The frame's texts, translated once when a dialog is built.
+/// The frame's texts, translated when they are loaded.
 struct FrameTexts {
   QString fromLabel;
   QString toLabel;
@@ -33,4 +33,4 @@ struct FrameTexts {
   QString saveTitle;
 };
 
-const FrameTexts& LoadFrameTexts();
+FrameTexts LoadFrameTexts();

@@ -240,6 +240,14 @@ class CaseConverterDialogTest : public QObject {
     QCOMPARE(prompts->messages.last().kind, Kind::Information);
   }
 
+  void readFailureShowsErrorThenAborted() {
+    // Reading the start of the own address space fails with an I/O error.
+    SetNames("/proc/self/mem", Path("out.ged"));
+    dialog->Process();
+    QCOMPARE(prompts->TextsOf(Kind::Warning), QStringList{"Error reading From file"});
+    QCOMPARE(prompts->TextsOf(Kind::Information), QStringList{kAborted});
+  }
+
   void utf16SourceIsRefusedBeforeTheDestinationIsTouched() {
     const QString utf16 = QString(GEDTOOLS_SAMPLE_DIR) + "/555SAMPLE16LE.GED";
     SetNames(utf16, Path("out.ged"));

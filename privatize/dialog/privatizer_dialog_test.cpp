@@ -366,6 +366,14 @@ class PrivatizerDialogTest : public QObject {
     QVERIFY(dialog->DestinationConfirmed());
   }
 
+  void readFailureIsNotReportedAsWritten() {
+    // Reading the start of the own address space fails with an I/O error.
+    SetNames("/proc/self/mem", Path("out.ged"));
+    dialog->Process();
+    QCOMPARE(prompts->TextsOf(Kind::Warning), QStringList{"Error reading From file"});
+    QCOMPARE(prompts->TextsOf(Kind::Information), QStringList{kAborted});
+  }
+
   void utf16SourceIsRefused() {
     const QString utf16 = QString(GEDTOOLS_SAMPLE_DIR) + "/555SAMPLE16BE.GED";
     SetNames(utf16, Path("out.ged"));
