@@ -3,7 +3,7 @@
 #include <fcntl.h>     // ::fchmod
 #include <stdlib.h>    // ::mkstemp
 #include <sys/stat.h>  // ::stat, ::umask
-#include <unistd.h>    // ::write, ::fsync, ::close, ::unlink
+#include <unistd.h>    // ::access, ::write, ::fsync, ::close, ::unlink
 
 #include <algorithm>   // std::sort
 #include <cerrno>      // errno
@@ -15,8 +15,7 @@
 #include <new>         // std::bad_alloc
 #include <ostream>     // std::ostream
 #include <set>         // std::set
-#include <unordered_map>  // std::unordered_multimap
-#include <unordered_set>  // std::unordered_set
+#include <unordered_map>  // std::unordered_map, std::unordered_multimap
 #include <vector>      // std::vector
 
 #include "file_identity.h"
@@ -29,8 +28,10 @@ namespace {
 
 // The xrefs of one save are views of bytes that outlive it: pointer values in fileData and the
 // xrefs of the individual entries. Membership is a hash lookup, since the records to write are
-// put in file order by their offsets and not by the order of this set.
-using NeededSet = std::unordered_set<std::string_view>;
+// put in file order by their offsets and not by the order of this set. Each needed xref keeps its
+// record offset once it has been looked up.
+using NeededSet = std::unordered_map<std::string_view, std::uint64_t>;
+constexpr std::uint64_t kNotLookedUp = CKinpruneDoc::kNoRecord - 1;
 // The work list stays ordered: its passes run in ascending xref order.
 using PendingSet = std::set<std::string_view>;
 
@@ -170,7 +171,9 @@ struct CKinpruneDoc::Writer {
     if (!doc.ReadLine(line)) return;
     WriteFirstLine(line);
     while (doc.ReadLine(line) && !EndsRecord(line)) {
-      if (line.hasLevel && IsPointerValue(line.value)) neededXrefs.insert(PointerXref(line.value));
+      if (line.hasLevel && IsPointerValue(line.value)) {
+        neededXrefs.try_emplace(PointerXref(line.value), kNotLookedUp);
+      }
       WriteLine(line);
     }
   }
@@ -182,8 +185,9 @@ struct CKinpruneDoc::Writer {
     for (const auto& [name, entry] : doc.individualsByName) {
       ShowPercent("Scanning Individuals ", position++, count);
       if (!entry.selected) continue;
-      neededXrefs.insert(entry.xref);
-      if (!doc.BeginRecord(entry.xref, line)) continue;
+      const std::uint64_t offset = doc.RecordOffset(entry.xref);
+      neededXrefs.insert_or_assign(entry.xref, offset);
+      if (!doc.BeginRecordAt(offset, line)) continue;
       do {
         if (line.hasLevel && IsPointerValue(line.value)) {
           pendingXrefs.insert(PointerXref(line.value));
@@ -199,8 +203,9 @@ struct CKinpruneDoc::Writer {
     while (!pendingXrefs.empty()) {
       if (it == pendingXrefs.end()) it = pendingXrefs.begin();
       const std::string_view xref = *it;
-      if (neededXrefs.insert(xref).second) ScanDeferred(xref);
       const std::uint64_t offset = doc.RecordOffset(xref);
+      const bool added = neededXrefs.insert_or_assign(xref, offset).second;
+      if (added) ScanDeferred(xref);
       if (offset != kNoRecord) {
         doc.readPos = offset;
         DocLine line;
@@ -247,8 +252,8 @@ struct CKinpruneDoc::Writer {
   void WriteRecords() {
     std::vector<std::uint64_t> offsets;
     offsets.reserve(neededXrefs.size());
-    for (const std::string_view xref : neededXrefs) {
-      const std::uint64_t offset = doc.RecordOffset(xref);
+    for (const auto& [xref, known] : neededXrefs) {
+      const std::uint64_t offset = known == kNotLookedUp ? doc.RecordOffset(xref) : known;
       // The first record went out as the header copy already.
       if (offset != kNoRecord && offset != doc.firstLineOffset) offsets.push_back(offset);
     }
@@ -356,6 +361,12 @@ SaveOutcome CKinpruneDoc::SaveSubset(const std::string& path, StatusSink* status
   const std::filesystem::path target = ReplacedFile(path);
   if (gedtext::IsDirectory(target.string())) {
     outcome.error = SaveErrorText(path, EISDIR);
+    return outcome;
+  }
+  // Replacing by rename would get round a write-protected destination; refuse as a direct write
+  // would.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+    outcome.error = SaveErrorText(path, errno);
     return outcome;
   }
   std::filesystem::path folder = target.parent_path();
