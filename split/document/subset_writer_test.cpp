@@ -5,6 +5,7 @@
 
 #include <csignal>     // std::signal
 #include <filesystem>  // std::filesystem
+#include <random>      // std::mt19937
 
 #include "doc_test_helpers.h"
 #include "test_support.h"
@@ -259,4 +260,64 @@ TEST(SaveSubsetTest, AsksBeforeOverwritingTheOpenedFile) {
   ASSERT_TRUE(doc.OnSaveDocument(dir.File("SOURCE.ged"), unused).Saved());
   EXPECT_TRUE(unused.asked.empty());
   EXPECT_EQ(doc.sourcePath, source);
+}
+
+TEST(SubsetWriterTest, SameSubsetWhateverTheXrefsAreCalled) {
+  // Random files written twice, once with identifiers numbered upwards and once downwards: the
+  // subsets must be the same file apart from the identifiers.
+  constexpr int kRecords = 40;
+  auto name = [](int id, bool reversed) {
+    const int number = reversed ? 999 - id : id;
+    return "X" + std::to_string(number);
+  };
+  const char* const tags[] = {"FAMS", "FAMC", "CHIL", "HUSB", "WIFE", "ASSO", "ALIA", "NOTE", "SOUR"};
+  std::mt19937 random(2024);
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<std::string> lines;  // "@<id>@" stands for a pointer, replaced below
+    std::vector<bool> selected(kRecords);
+    for (int id = 0; id < kRecords; ++id) {
+      const bool person = id % 3 != 2;
+      lines.push_back("0 @" + std::to_string(id) + "@ " + (person ? "INDI" : "FAM"));
+      if (person) lines.push_back("1 NAME P" + std::to_string(100 + id) + " /S/");
+      selected[id] = random() % 10 == 0;
+      int level = 1;
+      for (int k = random() % 6; k > 0; --k) {
+        const int target = random() % (kRecords + 3);  // a few dangling ones
+        lines.push_back(std::to_string(level) + " " + tags[random() % 9] + " @" +
+                        std::to_string(target) + "@");
+        level = random() % 2 ? std::min(level + 1, 4) : 1 + random() % level;
+      }
+    }
+    std::string outputs[2];
+    for (int version = 0; version < 2; ++version) {
+      std::string text = "0 HEAD\n";
+      for (const std::string& line : lines) {
+        const std::size_t at = line.find('@');
+        if (at == std::string::npos) {
+          text += line + "\n";
+          continue;
+        }
+        const std::size_t end = line.find('@', at + 1);
+        const int id = std::stoi(line.substr(at + 1, end - at - 1));
+        text += line.substr(0, at + 1) + name(id, version == 1) + line.substr(end) + "\n";
+      }
+      CKinpruneDoc doc;
+      Load(doc, text);
+      for (auto& [display, entry] : doc.individualsByName) {
+        entry.selected = selected[std::stoi(display.substr(display.find('P') + 1)) - 100];
+      }
+      outputs[version] = Subset(doc);
+      if (version == 1) {
+        // Back to the upward names.
+        std::string& out = outputs[1];
+        for (std::size_t at = out.find("@X"); at != std::string::npos; at = out.find("@X", at + 1)) {
+          const std::size_t end = out.find('@', at + 1);
+          const int id = 999 - std::stoi(out.substr(at + 2, end - at - 2));
+          out.replace(at + 1, end - at - 1, name(id, false));
+        }
+      }
+    }
+    ASSERT_EQ(outputs[0], outputs[1]);
+  }
 }
