@@ -13,15 +13,17 @@
 #include <string>   // std::string
 #include <utility>  // std::move
 
+#include "destination_name.h"
 #include "file_identity.h"
 #include "frame_texts.h"
 #include "job_files.h"
 #include "job_progress_dialog.h"
-#include "destination_name.h"
 
 namespace {
 
-std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
+std::string LocalPath(const QString& name) {
+  return QFile::encodeName(name).toStdString();
+}
 
 // Path names may be as long as the file system allows.
 constexpr int kLongestName = 32767;
@@ -48,7 +50,9 @@ void CFilePairDlg::SetPromptsForTest(std::unique_ptr<UserPrompts> replacement) {
   prompts = std::move(replacement);
 }
 
-QString CFilePairDlg::SourceName() const { return sourceEdit->text(); }
+QString CFilePairDlg::SourceName() const {
+  return sourceEdit->text();
+}
 
 void CFilePairDlg::CreateFileControls() {
   const FrameTexts& texts = LoadFrameTexts();
@@ -179,7 +183,9 @@ void CFilePairDlg::ProposeDestination() {
   destinationEdit->setText(ProposeDestinationName(source));
 }
 
-void CFilePairDlg::ShowAbout() { prompts->ShowAbout(this); }
+void CFilePairDlg::ShowAbout() {
+  prompts->ShowAbout(this);
+}
 
 void CFilePairDlg::Process() {
   if (jobRunning || !ReadOptions()) return;

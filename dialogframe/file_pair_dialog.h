@@ -1,4 +1,5 @@
-// file_pair_dialog.h - the main dialog frame shared by the converter programs: From/To names, checks, job run.
+// file_pair_dialog.h - the main dialog frame shared by the converter programs: From/To names,
+// checks, job run.
 #pragma once
 
 #include <QDialog>

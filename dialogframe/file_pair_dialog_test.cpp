@@ -1,4 +1,5 @@
-// file_pair_dialog_test.cpp - the file-pair frame and the progress dialog, driven like a user would.
+// file_pair_dialog_test.cpp - the file-pair frame and the progress dialog, driven like a user
+// would.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -31,8 +32,7 @@ const QString kAborted = "Copy aborted";
 // Cancel, so the frame's own behaviour can be watched without any GEDCOM engine.
 class CopyingFrame : public CFilePairDlg {
  public:
-  explicit CopyingFrame(bool replaceConfirms = false)
-      : CFilePairDlg(Settings(replaceConfirms)) {
+  explicit CopyingFrame(bool replaceConfirms = false) : CFilePairDlg(Settings(replaceConfirms)) {
     auto* column = new QVBoxLayout(this);
     column->addLayout(CreateFileRows());
     column->addLayout(CreateCommandRow());
@@ -145,13 +145,20 @@ class FilePairDialogTest : public QObject {
   void proposesNewBeforeTheFileNamesExtension_data() {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("proposal");
-    QTest::newRow("extension") << "family.ged" << "familyNew.ged";
-    QTest::newRow("no dot") << "family" << "familyNew";
-    QTest::newRow("last dot counts") << "/home/a/family.v2.ged" << "/home/a/family.v2New.ged";
-    QTest::newRow("dot in folder only") << "/home/old.files/family" << "/home/old.files/familyNew";
-    QTest::newRow("dot in folder and name") << "old.files/tree.ged" << "old.files/treeNew.ged";
-    QTest::newRow("hidden file") << "/tmp/.ged" << "/tmp/.gedNew";
-    QTest::newRow("leading dot") << ".ged" << ".gedNew";
+    QTest::newRow("extension") << "family.ged"
+                               << "familyNew.ged";
+    QTest::newRow("no dot") << "family"
+                            << "familyNew";
+    QTest::newRow("last dot counts") << "/home/a/family.v2.ged"
+                                     << "/home/a/family.v2New.ged";
+    QTest::newRow("dot in folder only") << "/home/old.files/family"
+                                        << "/home/old.files/familyNew";
+    QTest::newRow("dot in folder and name") << "old.files/tree.ged"
+                                            << "old.files/treeNew.ged";
+    QTest::newRow("hidden file") << "/tmp/.ged"
+                                 << "/tmp/.gedNew";
+    QTest::newRow("leading dot") << ".ged"
+                                 << ".gedNew";
   }
   void proposesNewBeforeTheFileNamesExtension() {
     QFETCH(QString, source);
@@ -186,24 +193,33 @@ class FilePairDialogTest : public QObject {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
     const QString family = "family.ged";
-    QTest::newRow("no source") << "" << "out.ged" << "From file must be specified" << "sourceEdit";
-    QTest::newRow("no destination") << family << "" << "To file must be specified"
+    QTest::newRow("no source") << ""
+                               << "out.ged"
+                               << "From file must be specified"
+                               << "sourceEdit";
+    QTest::newRow("no destination") << family << ""
+                                    << "To file must be specified"
                                     << "destinationEdit";
     QTest::newRow("same text") << family << family
                                << "From file and To file cannot be the same file"
                                << "destinationEdit";
-    QTest::newRow("same file, other spelling")
-        << family << "./sub/../family.ged" << "From file and To file cannot be the same file"
-        << "destinationEdit";
-    QTest::newRow("same file through a link")
-        << family << "link.ged" << "From file and To file cannot be the same file"
-        << "destinationEdit";
-    QTest::newRow("source missing") << "missing.ged" << "out.ged" << "Error opening %from"
+    QTest::newRow("same file, other spelling") << family << "./sub/../family.ged"
+                                               << "From file and To file cannot be the same file"
+                                               << "destinationEdit";
+    QTest::newRow("same file through a link") << family << "link.ged"
+                                              << "From file and To file cannot be the same file"
+                                              << "destinationEdit";
+    QTest::newRow("source missing") << "missing.ged"
+                                    << "out.ged"
+                                    << "Error opening %from"
                                     << "sourceEdit";
-    QTest::newRow("source is a folder") << "sub" << "out.ged" << "Error opening %from"
+    QTest::newRow("source is a folder") << "sub"
+                                        << "out.ged"
+                                        << "Error opening %from"
                                         << "sourceEdit";
     QTest::newRow("destination folder missing") << family << "nowhere/out.ged"
-                                                << "Error opening %to" << "destinationEdit";
+                                                << "Error opening %to"
+                                                << "destinationEdit";
   }
   void checksRefuseWithTheirMessageAndFocus() {
     QFETCH(QString, from);
@@ -427,7 +443,10 @@ class FilePairDialogTest : public QObject {
     QString seen;
     driver.Expect([&seen](QWidget* widget) {
       auto* box = qobject_cast<QMessageBox*>(widget);
-      seen = QString("%1|%2|%3|%4").arg(box->windowTitle()).arg(box->icon()).arg(box->text())
+      seen = QString("%1|%2|%3|%4")
+                 .arg(box->windowTitle())
+                 .arg(box->icon())
+                 .arg(box->text())
                  .arg(int(box->standardButtons()));
       PressMessageBoxButton(box, QMessageBox::Yes);
     });

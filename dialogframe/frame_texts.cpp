@@ -5,7 +5,9 @@
 
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("FilePairFrame", text); }
+QString Tr(const char* text) {
+  return QCoreApplication::translate("FilePairFrame", text);
+}
 
 }  // namespace
 
@@ -39,4 +41,3 @@ FrameTexts LoadFrameTexts() {
   texts.saveTitle = Tr("Save As");
   return texts;
 }
-

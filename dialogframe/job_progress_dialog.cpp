@@ -79,7 +79,9 @@ bool CJobProgressDlg::OpenModeless(QWidget* owner) {
   return true;
 }
 
-void CJobProgressDlg::SetStatusText(const QString& text) { statusLabel->setText(text); }
+void CJobProgressDlg::SetStatusText(const QString& text) {
+  statusLabel->setText(text);
+}
 
 void CJobProgressDlg::SetProgress(int position) {
   PumpWaitingMessages();
@@ -102,20 +104,26 @@ void CJobProgressDlg::RefreshPercentText(int position) {
   if (percentLabel->text() != text) percentLabel->setText(text);
 }
 
-void CJobProgressDlg::PumpWaitingMessages() { QCoreApplication::processEvents(); }
+void CJobProgressDlg::PumpWaitingMessages() {
+  QCoreApplication::processEvents();
+}
 
 void CJobProgressDlg::SetStatus(std::string_view text) {
   SetStatusText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void CJobProgressDlg::Show(int percent) { SetProgress(percent); }
+void CJobProgressDlg::Show(int percent) {
+  SetProgress(percent);
+}
 
 bool CJobProgressDlg::AskStop() {
   if (!TakeCancelRequest()) return false;
   return prompts.AskYesNo(this, LoadFrameTexts().cancelQuestion);
 }
 
-void CJobProgressDlg::reject() { cancelRequest = true; }
+void CJobProgressDlg::reject() {
+  cancelRequest = true;
+}
 
 void CJobProgressDlg::closeEvent(QCloseEvent* event) {
   // The window manager's close button counts as Cancel; the job decides when the window goes.

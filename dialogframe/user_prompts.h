@@ -1,4 +1,5 @@
-// user_prompts.h - the questions, messages and file choosers through which a dialog talks to its user.
+// user_prompts.h - the questions, messages and file choosers through which a dialog talks to its
+// user.
 #pragma once
 
 #include <QIcon>

@@ -227,8 +227,9 @@ class CaseConverterDialogTest : public QObject {
     prompts->onQuestion = nullptr;
     prompts->answers = {false};
     dialog->Process();
-    QCOMPARE(prompts->TextsOf(Kind::Question),
-             QStringList{Path("out.ged") + "\nThis file already exists.\n\nReplace existing file ?"});
+    QCOMPARE(
+        prompts->TextsOf(Kind::Question),
+        QStringList{Path("out.ged") + "\nThis file already exists.\n\nReplace existing file ?"});
   }
 
   void writeFailureShowsErrorThenAborted() {

@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 
 namespace {
-QString Tr(const char* text) { return QCoreApplication::translate("Lettrim", text); }
+QString Tr(const char* text) {
+  return QCoreApplication::translate("Lettrim", text);
+}
 }  // namespace
 
 LettrimTexts LoadLettrimTexts() {
@@ -27,11 +29,14 @@ LettrimTexts LoadLettrimTexts() {
   texts.surnameOnlyTip = Tr("Change case of surname only");
   texts.placesTip = Tr("Change case of places");
 
-  texts.completedUppercase = Tr("Conversion to uppercase completed\n%1 names changed, %2 places changed");
-  texts.completedLowercase = Tr("Conversion to lowercase completed\n%1 names changed, %2 places changed");
+  texts.completedUppercase =
+      Tr("Conversion to uppercase completed\n%1 names changed, %2 places changed");
+  texts.completedLowercase =
+      Tr("Conversion to lowercase completed\n%1 names changed, %2 places changed");
   texts.aborted = Tr("Conversion aborted.\nAn invalid file might exist.");
   texts.writeFailed = Tr("Error writing To file");
   texts.readFailed = Tr("Error reading From file");
-  texts.utf16Source = Tr("%1\nThis file is in UTF-16, which cannot be converted. Save it as UTF-8 first.");
+  texts.utf16Source =
+      Tr("%1\nThis file is in UTF-16, which cannot be converted. Save it as UTF-8 first.");
   return texts;
 }

@@ -23,7 +23,9 @@ ModalDriver::ModalDriver() {
   timer.start();
 }
 
-ModalDriver::~ModalDriver() { timer.stop(); }
+ModalDriver::~ModalDriver() {
+  timer.stop();
+}
 
 void ModalDriver::Expect(Answer answer) {
   pending.append(std::move(answer));
@@ -48,7 +50,8 @@ void ModalDriver::Poll() {
   // Answered from the event loop rather than from this timer's slot: an answer may open a
   // further modal dialog, and the timer does not fire again while its slot runs.
   QMetaObject::invokeMethod(
-      this, [answer = pending.takeFirst(), target = QPointer<QWidget>(modal)] {
+      this,
+      [answer = pending.takeFirst(), target = QPointer<QWidget>(modal)] {
         if (target) answer(target);
       },
       Qt::QueuedConnection);

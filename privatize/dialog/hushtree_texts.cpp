@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 
 namespace {
-QString Tr(const char* text) { return QCoreApplication::translate("Hushtree", text); }
+QString Tr(const char* text) {
+  return QCoreApplication::translate("Hushtree", text);
+}
 }  // namespace
 
 HushtreeTexts LoadHushtreeTexts() {
@@ -51,7 +53,8 @@ HushtreeTexts LoadHushtreeTexts() {
   texts.aborted = Tr("Privatization aborted.\nAn invalid file might exist.");
   texts.writeFailed = Tr("Error writing To file");
   texts.readFailed = Tr("Error reading From file");
-  texts.utf16Source = Tr("%1\nThis file is in UTF-16, which cannot be privatized. Save it as UTF-8 first.");
+  texts.utf16Source =
+      Tr("%1\nThis file is in UTF-16, which cannot be privatized. Save it as UTF-8 first.");
   texts.outOfMemory = Tr("Out of memory");
   return texts;
 }

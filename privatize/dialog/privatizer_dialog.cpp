@@ -107,8 +107,7 @@ void CPrivatizerDlg::CreateMessageControls() {
 
 void CPrivatizerDlg::CreateFlagAndCutoffControls() {
   retainNotesCheck = MakeCheck(texts.retainNotes, "retainNotesCheck", this);
-  removeUnreferencedCheck =
-      MakeCheck(texts.removeUnreferenced, "removeUnreferencedCheck", this);
+  removeUnreferencedCheck = MakeCheck(texts.removeUnreferenced, "removeUnreferencedCheck", this);
   initialsOnlyCheck = MakeCheck(texts.initialsOnly, "initialsOnlyCheck", this);
   cutoffLabel = new QLabel(texts.cutoffLabel, this);
   cutoffSpin = new QSpinBox(this);

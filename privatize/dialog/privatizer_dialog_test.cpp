@@ -25,8 +25,8 @@ namespace {
 
 using Kind = ScriptedPrompts::Kind;
 using privatize::MessagePlacement;
-using privatize::ProcessingMode;
 using privatize::PrivatizeOptions;
+using privatize::ProcessingMode;
 
 const QString kSample = QString(GEDTOOLS_SAMPLE_DIR) + "/royal92.ged";
 const QString kWritten = "Privatized GEDCOM written";
@@ -145,11 +145,12 @@ class PrivatizerDialogTest : public QObject {
   void startsWithItsDefaults() {
     QCOMPARE(dialog->windowTitle(), QString("Hushtree"));
     QVERIFY(!dialog->windowIcon().pixmap(32, 32).isNull());
-    QCOMPARE(Find<QLineEdit>("messageEdit")->text(), QString("Living Individual, details withheld"));
+    QCOMPARE(Find<QLineEdit>("messageEdit")->text(),
+             QString("Living Individual, details withheld"));
     QVERIFY(Find<QRadioButton>("removeDetailsRadio")->isChecked());
     QVERIFY(Find<QRadioButton>("asNoteRadio")->isChecked());
-    for (const char* check : {"retainNotesCheck", "removeUnreferencedCheck", "initialsOnlyCheck",
-                              "forceCutoffCheck"}) {
+    for (const char* check :
+         {"retainNotesCheck", "removeUnreferencedCheck", "initialsOnlyCheck", "forceCutoffCheck"}) {
       QVERIFY2(!Find<QCheckBox>(check)->isChecked(), check);
     }
     auto* cutoff = Find<QSpinBox>("cutoffSpin");
@@ -194,10 +195,14 @@ class PrivatizerDialogTest : public QObject {
   void badCutoffKeepsTheDialogOpen_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty") << "" << "Please enter an integer.";
-    QTest::newRow("letters") << "abc" << "Please enter an integer.";
-    QTest::newRow("above range") << "40000" << "Please enter an integer between 0 and 32000.";
-    QTest::newRow("below range") << "-5" << "Please enter an integer between 0 and 32000.";
+    QTest::newRow("empty") << ""
+                           << "Please enter an integer.";
+    QTest::newRow("letters") << "abc"
+                             << "Please enter an integer.";
+    QTest::newRow("above range") << "40000"
+                                 << "Please enter an integer between 0 and 32000.";
+    QTest::newRow("below range") << "-5"
+                                 << "Please enter an integer between 0 and 32000.";
   }
   void badCutoffKeepsTheDialogOpen() {
     QFETCH(QString, text);
@@ -221,8 +226,7 @@ class PrivatizerDialogTest : public QObject {
       std::function<void(PrivatizeOptions&)> expect;
     };
     const std::vector<Case> cases = {
-        {"defaults with cutoff 1900",
-         [this] { Find<QSpinBox>("cutoffSpin")->setValue(1900); },
+        {"defaults with cutoff 1900", [this] { Find<QSpinBox>("cutoffSpin")->setValue(1900); },
          [](PrivatizeOptions& o) { o.cutoffYear = 1900; }},
         {"year only, unreferenced, retained notes",
          [this] {
@@ -280,12 +284,11 @@ class PrivatizerDialogTest : public QObject {
       QVERIFY2(recorder.statuses.contains("Scanning for living individuals"), test.name);
       QVERIFY2(recorder.statuses.contains("Creating new GEDCOM file"), test.name);
       QCOMPARE(recorder.statuses.last(), QString("Cleaning up"));
-      const bool referencesScanned = expected.removeUnreferenced ||
-                                     expected.mode == ProcessingMode::DeleteLiving;
+      const bool referencesScanned =
+          expected.removeUnreferenced || expected.mode == ProcessingMode::DeleteLiving;
       QVERIFY2(recorder.statuses.contains("Scanning for referenced data") == referencesScanned,
                test.name);
-      QVERIFY2(recorder.statuses.contains("Scanning for unlinked individuals") ==
-                   referencesScanned,
+      QVERIFY2(recorder.statuses.contains("Scanning for unlinked individuals") == referencesScanned,
                test.name);
       QVERIFY(dialog->isEnabled());
       cleanup();
