@@ -424,6 +424,32 @@ class FilePairDialogTest : public QObject {
     QCOMPARE(ReadAll(folder + "/familyNew.ged"), QString::fromLatin1(SampleBytes()));
   }
 
+  void enterProcessesAndEscapeCloses() {
+    QTest::keyClick(source, Qt::Key_Return);
+    QCOMPARE(prompts->TextsOf(Kind::Warning), QStringList{"From file must be specified"});
+    QTest::keyClick(source, Qt::Key_Escape);
+    QVERIFY(!frame->isVisible());
+    QCOMPARE(frame->result(), int(QDialog::Rejected));
+  }
+
+  void exitIsRefusedWhileAJobRuns() {
+    source->setText(Path("family.ged"));
+    destination->setText(Path("copy.ged"));
+    bool stillOpen = false;
+    QMetaObject::invokeMethod(
+        qApp,
+        [this, &stillOpen] {
+          frame->findChild<QPushButton*>("exitButton")->click();
+          frame->reject();
+          stillOpen = frame->isVisible();
+        },
+        Qt::QueuedConnection);
+    frame->Process();
+    QVERIFY(stillOpen);
+    QCOMPARE(prompts->TextsOf(Kind::Information), QStringList{kDone});
+    QVERIFY(frame->isVisible());
+  }
+
   void aboutIsReachableFromTheDialog() {
     auto* about = frame->findChild<QAction*>("aboutAction");
     QVERIFY(about);
