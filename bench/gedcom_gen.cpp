@@ -18,6 +18,7 @@ namespace {
 struct Arguments {
   std::uint64_t individuals = 10000;
   std::uint64_t seed = 1;
+  std::uint64_t copies = 1;
   std::string output;
 };
 
@@ -27,9 +28,10 @@ bool ParseNumber(std::string_view text, std::uint64_t& value) {
 }
 
 int Usage() {
-  std::cerr << "usage: gedcom-gen [--individuals N] [--seed S] OUT.ged\n"
+  std::cerr << "usage: gedcom-gen [--individuals N] [--seed S] [--copies K] OUT.ged\n"
                "Writes a deterministic GEDCOM file of N individuals (default 10000) generated\n"
-               "from seed S (default 1). OUT.ged may be - for standard output.\n";
+               "from seed S (default 1). OUT.ged may be - for standard output. --copies K\n"
+               "writes the records K times with distinct identifiers (K x N individuals).\n";
   return 1;
 }
 
@@ -40,6 +42,8 @@ bool ParseArguments(int argc, char** argv, Arguments& arguments) {
       if (!ParseNumber(argv[++i], arguments.individuals)) return false;
     } else if ((arg == "--seed" || arg == "-s") && i + 1 < argc) {
       if (!ParseNumber(argv[++i], arguments.seed)) return false;
+    } else if (arg == "--copies" && i + 1 < argc) {
+      if (!ParseNumber(argv[++i], arguments.copies) || arguments.copies == 0) return false;
     } else if (!arg.empty() && arg.front() != '-' && arguments.output.empty()) {
       arguments.output = arg;
     } else if (arg == "-" && arguments.output.empty()) {
@@ -73,7 +77,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const gedgen::WriteSummary summary =
-      gedgen::WriteGedcom(population, arguments.seed, file.get());
+      gedgen::WriteGedcom(population, arguments.seed, file.get(), arguments.copies);
   if (!summary.ok) {
     std::cerr << "gedcom-gen: writing " << arguments.output << " failed\n";
     return 1;
@@ -84,7 +88,7 @@ int main(int argc, char** argv) {
   }
   // A machine-readable summary for the benchmark runner, on standard error so that
   // "-" output stays pure GEDCOM.
-  std::cerr << "individuals " << population.people.size() << "\n"
+  std::cerr << "individuals " << population.people.size() * arguments.copies << "\n"
             << "families " << population.families.size() << "\n"
             << "bytes " << summary.bytes << "\n"
             << "largest-component-founder I" << population.largestFounder + 1 << "\n"

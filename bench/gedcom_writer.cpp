@@ -32,11 +32,14 @@ class LineSink {
     End();
   }
 
+  /// Added to every identifier's number from now on (each copy of the records has its own).
+  void SetNumberOffset(std::int64_t offset) { numberOffset = offset; }
+
   /// A record's level-0 line: 0 @<prefix><number>@ <kind> [value].
   void Record(char prefix, std::int64_t number, std::string_view kind, std::string_view value = {}) {
     buffer += "0 @";
     buffer += prefix;
-    buffer += std::to_string(number);
+    buffer += std::to_string(number + numberOffset);
     buffer += "@ ";
     buffer += kind;
     if (!value.empty()) {
@@ -53,7 +56,7 @@ class LineSink {
     buffer += tag;
     buffer += " @";
     buffer += prefix;
-    buffer += std::to_string(number);
+    buffer += std::to_string(number + numberOffset);
     buffer += '@';
     End();
   }
@@ -78,6 +81,7 @@ class LineSink {
   std::FILE* out;
   std::string buffer;
   std::uint64_t written = 0;
+  std::int64_t numberOffset = 0;
   bool ok = true;
 };
 
@@ -115,14 +119,21 @@ class GedcomComposer {
     noteCount = 1 + people / 30;
   }
 
-  WriteSummary Write() {
+  WriteSummary Write(std::uint64_t copies) {
     Header();
-    for (std::size_t i = 0; i < population.people.size(); ++i) Individual(i);
-    for (std::size_t i = 0; i < population.families.size(); ++i) FamilyRecord(i);
-    for (std::int64_t i = 1; i <= noteCount; ++i) NoteRecord(i);
-    for (std::int64_t i = 1; i <= sourceCount; ++i) SourceRecord(i);
-    for (std::int64_t i = 1; i <= repositoryCount; ++i) RepositoryRecord(i);
-    for (std::int64_t i = 1; i <= mediaCount; ++i) MediaRecord(i);
+    // Identifiers of copy c start after every identifier of the copies before it.
+    const auto stride = static_cast<std::int64_t>(population.people.size() + population.families.size()) +
+                        noteCount + sourceCount + repositoryCount + mediaCount;
+    for (std::uint64_t copy = 0; copy < copies; ++copy) {
+      sink.SetNumberOffset(static_cast<std::int64_t>(copy) * stride);
+      for (std::size_t i = 0; i < population.people.size(); ++i) Individual(i);
+      for (std::size_t i = 0; i < population.families.size(); ++i) FamilyRecord(i);
+      for (std::int64_t i = 1; i <= noteCount; ++i) NoteRecord(i);
+      for (std::int64_t i = 1; i <= sourceCount; ++i) SourceRecord(i);
+      for (std::int64_t i = 1; i <= repositoryCount; ++i) RepositoryRecord(i);
+      for (std::int64_t i = 1; i <= mediaCount; ++i) MediaRecord(i);
+    }
+    sink.SetNumberOffset(0);
     sink.Line(0, "TRLR");
     WriteSummary summary;
     summary.ok = sink.Finish();
@@ -410,9 +421,10 @@ void GedcomComposer::MediaRecord(std::int64_t number) {
 
 }  // namespace
 
-WriteSummary WriteGedcom(const Population& population, std::uint64_t seed, std::FILE* out) {
+WriteSummary WriteGedcom(const Population& population, std::uint64_t seed, std::FILE* out,
+                         std::uint64_t copies) {
   GedcomComposer composer(population, seed, out);
-  return composer.Write();
+  return composer.Write(copies == 0 ? 1 : copies);
 }
 
 }  // namespace gedgen

@@ -16,6 +16,9 @@ struct WriteSummary {
 /// Writes HEAD, the submitter, every individual and family, the shared notes, sources,
 /// repositories and media records, and TRLR. The details (date forms, name spellings, events,
 /// citations) are drawn from seed, so the same population and seed give the same bytes.
-WriteSummary WriteGedcom(const Population& population, std::uint64_t seed, std::FILE* out);
+/// copies > 1 writes the records that many times, each copy with identifiers of its own and
+/// new details, between one HEAD and one TRLR: files of many GiB from one population in memory.
+WriteSummary WriteGedcom(const Population& population, std::uint64_t seed, std::FILE* out,
+                         std::uint64_t copies = 1);
 
 }  // namespace gedgen
