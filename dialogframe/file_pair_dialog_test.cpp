@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include <sys/stat.h>  // mkfifo
+
 #include "destination_name.h"
 #include "file_pair_dialog.h"
 #include "job_files.h"
@@ -396,6 +398,17 @@ class FilePairDialogTest : public QObject {
     QCOMPARE(prompts->TextsOf(Kind::Information), QStringList{kAborted});
     QCOMPARE(prompts->messages.last().kind, Kind::Information);
     QVERIFY(frame->isEnabled());
+  }
+
+  void namedPipeDestinationDoesNotFreezeTheCheck() {
+    const QByteArray pipe = QFile::encodeName(Path("pipe.ged"));
+    QVERIFY(::mkfifo(pipe.constData(), 0600) == 0);
+    source->setText(Path("family.ged"));
+    destination->setText(Path("pipe.ged"));
+    prompts->answers = {false};
+    frame->Process();
+    QCOMPARE(prompts->TextsOf(Kind::Question).size(), 1);
+    QCOMPARE(frame->jobsRun, 0);
   }
 
   void readFailureIsReportedBeforeTheAbortedMessage() {

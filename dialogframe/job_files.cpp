@@ -1,6 +1,9 @@
 // job_files.cpp - opening, watching and closing the files of a job.
 #include "job_files.h"
 
+#include <fcntl.h>   // open, O_RDONLY, O_NONBLOCK
+#include <unistd.h>  // close
+
 #include <filesystem>    // std::filesystem::file_size
 #include <ios>           // std::ios_base
 #include <system_error>  // std::error_code
@@ -65,8 +68,11 @@ JobFiles::JobFiles() : source(&sourceBuffer), destination(&destinationBuffer) {}
 
 bool JobFiles::ExistsAsFile(const std::string& name) {
   if (gedtext::IsDirectory(name)) return false;
-  std::ifstream probe(name, std::ios_base::in | std::ios_base::binary);
-  return probe.is_open();
+  // Without O_NONBLOCK, probing a named pipe would wait for a writer and freeze the dialog.
+  const int descriptor = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  ::close(descriptor);
+  return true;
 }
 
 bool JobFiles::OpenSource(const std::string& name) {
