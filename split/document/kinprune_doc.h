@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>      // std::int32_t, std::uint64_t
+#include <filesystem>   // std::filesystem::path
 #include <functional>   // std::less
 #include <iosfwd>       // std::ostream
 #include <limits>       // std::numeric_limits
@@ -207,6 +208,9 @@ class CKinpruneDoc {
   bool WriteSubset(std::ostream& out, StatusSink* status = nullptr);
 
  private:
+  /// Writes the subset straight into an existing device, pipe or socket.
+  SaveOutcome SaveIntoSpecialFile(const std::filesystem::path& target, const std::string& path,
+                                  StatusSink* status);
   struct Loader;
   struct Writer;
 

@@ -354,7 +354,48 @@ void TakeOverPermissions(int fd, const std::filesystem::path& replaced) {
   ::fchmod(fd, 0666 & ~mask);
 }
 
+// True for an existing destination that is neither a regular file nor a folder: a device, a
+// pipe or a socket. Renaming a temporary file over it would swap the node itself (/dev/full,
+// /dev/stdout) for a plain file, so such a destination is written in place.
+bool IsSpecialFile(const std::filesystem::path& target) {
+  struct stat info {};
+  return ::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
 }  // namespace
+
+SaveOutcome CKinpruneDoc::SaveIntoSpecialFile(const std::filesystem::path& target,
+                                              const std::string& path, StatusSink* status) {
+  SaveOutcome outcome;
+  const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) {
+    outcome.error = SaveErrorText(path, errno);
+    return outcome;
+  }
+  int error = 0;
+  Writer writer(*this, status, [&](std::string_view bytes) {
+    if (WriteAll(fd, bytes)) return true;
+    error = errno;
+    return false;
+  });
+  bool written = false;
+  try {
+    written = writer.Run(false);
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;
+  }
+  if (::close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (!written) {
+    outcome.error = SaveErrorText(path, error != 0 ? error : EIO);
+    return outcome;
+  }
+  if (status) status->SetStatusText("File written");
+  outcome.result = SaveOutcome::Result::Saved;
+  return outcome;
+}
 
 SaveOutcome CKinpruneDoc::SaveSubset(const std::string& path, StatusSink* status) {
   SaveOutcome outcome;
@@ -369,6 +410,7 @@ SaveOutcome CKinpruneDoc::SaveSubset(const std::string& path, StatusSink* status
     outcome.error = SaveErrorText(path, errno);
     return outcome;
   }
+  if (IsSpecialFile(target)) return SaveIntoSpecialFile(target, path, status);
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();

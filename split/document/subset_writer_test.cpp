@@ -6,6 +6,7 @@
 #include <csignal>     // std::signal
 #include <filesystem>  // std::filesystem
 #include <random>      // std::mt19937
+#include <thread>      // std::thread
 
 #include "doc_test_helpers.h"
 #include "test_support.h"
@@ -224,6 +225,35 @@ TEST(SaveSubsetTest, ReplacesTheDestinationOnlyAfterACompleteWrite) {
   // Folders that do not exist or are folders themselves.
   EXPECT_FALSE(doc.SaveSubset(dir.File("no/such/folder.ged")).Saved());
   EXPECT_FALSE(doc.SaveSubset(dir.Path().string()).Saved());
+}
+
+TEST(SaveSubsetTest, WritesIntoDevicesAndPipesInsteadOfReplacingThem) {
+  gedtest::ScopedTempDir dir;
+  const std::string source = dir.File("source.ged");
+  gedtest::WriteFileBytes(source, kFamily);
+  CKinpruneDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(source).ok);
+  Select(doc, {"I3"});
+  const std::string expected = Subset(doc);
+
+  // A pipe gets the subset and stays a pipe.
+  const std::string pipe = dir.File("pipe");
+  ASSERT_EQ(gedtest::RunCommand("mkfifo " + gedtest::ShellQuote(pipe)), 0);
+  std::string received;
+  std::thread reader([&] { received = gedtest::ReadFileBytes(pipe); });
+  const SaveOutcome toPipe = doc.SaveSubset(pipe);
+  reader.join();
+  EXPECT_TRUE(toPipe.Saved()) << toPipe.error;
+  EXPECT_EQ(received, expected);
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+
+  // A full device fails with its name and is still the device afterwards.
+  if (std::filesystem::is_character_file("/dev/full")) {
+    const SaveOutcome toFull = doc.SaveSubset("/dev/full");
+    EXPECT_EQ(toFull.result, SaveOutcome::Result::Failed);
+    EXPECT_NE(toFull.error.find("/dev/full"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+  }
 }
 
 TEST(SaveSubsetTest, AsksBeforeOverwritingTheOpenedFile) {
