@@ -170,10 +170,6 @@ std::string KnownFault(ProgramKind kind, std::string_view fault) {
     std::string_view reason;
   };
   static constexpr Entry kKnown[] = {
-      {ProgramKind::Kinprune, "full-device",
-       "kinprune-cli renames its temporary file over a DEST that is a device: split to a full "
-       "device replaces the device node with a regular file and reports success (as root, "
-       "split FILE /dev/full everyone replaces the system's /dev/full)"},
       {ProgramKind::Hushtree, "truncated-between-passes",
        "hushtree-cli reports \"lines written\" and exit status 0 when the source shrinks before "
        "its last pass; the destination is short"},
