@@ -16,6 +16,7 @@
 #include "destination_name.h"
 #include "file_identity.h"
 #include "frame_texts.h"
+#include "help_viewer.h"
 #include "job_files.h"
 #include "job_progress_dialog.h"
 
@@ -40,7 +41,7 @@ CFilePairDlg::CFilePairDlg(FilePairSettings settings, QWidget* parent)
   setWindowIcon(this->settings.identity.icon);
   CreateFileControls();
   CreateCommandButtons();
-  CreateAboutAction();
+  CreateHelpAndAboutActions();
   SetCommonToolTips();
 }
 
@@ -95,12 +96,18 @@ void CFilePairDlg::CreateCommandButtons() {
   connect(exitButton, &QPushButton::clicked, this, &CFilePairDlg::reject);
 }
 
-void CFilePairDlg::CreateAboutAction() {
-  // Stands in for the old system-menu entry: the dialog's context menu and the Help key.
+void CFilePairDlg::CreateHelpAndAboutActions() {
+  // The dialog's context menu stands in for the old system-menu entry; F1 opens the help.
+  if (!settings.helpProgram.isEmpty()) {
+    helpAction = new QAction(LoadFrameTexts().help, this);
+    helpAction->setObjectName("helpAction");
+    helpAction->setShortcut(QKeySequence::HelpContents);
+    helpAction->setShortcutContext(Qt::WindowShortcut);
+    connect(helpAction, &QAction::triggered, this, &CFilePairDlg::ShowHelp);
+    addAction(helpAction);
+  }
   aboutAction = new QAction(settings.aboutActionText, this);
   aboutAction->setObjectName("aboutAction");
-  aboutAction->setShortcut(QKeySequence::HelpContents);
-  aboutAction->setShortcutContext(Qt::WindowShortcut);
   connect(aboutAction, &QAction::triggered, this, &CFilePairDlg::ShowAbout);
   addAction(aboutAction);
   setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -185,6 +192,15 @@ void CFilePairDlg::ProposeDestination() {
 
 void CFilePairDlg::ShowAbout() {
   prompts->ShowAbout(this);
+}
+
+void CFilePairDlg::ShowHelp() {
+  if (helpViewer == nullptr) {
+    helpViewer = new HelpViewer(settings.helpTitle, HelpStartPage(settings.helpProgram), this);
+  }
+  helpViewer->show();
+  helpViewer->raise();
+  helpViewer->activateWindow();
 }
 
 void CFilePairDlg::Process() {

@@ -21,6 +21,7 @@ class QPushButton;
 QT_END_NAMESPACE
 
 class CJobProgressDlg;
+class HelpViewer;
 class JobFiles;
 
 /// What a program tells the frame about itself.
@@ -29,6 +30,8 @@ struct FilePairSettings {
   QString progressTitle;    ///< title of the progress dialog
   QString aboutActionText;  ///< "&About Lettrim..."
   QString processTip;       ///< tool tip of the Process button
+  QString helpProgram;      ///< folder name of the help pages ("lettrim"); empty for no help
+  QString helpTitle;        ///< title of the help window
   /// A Yes to the replace question also skips the question on later runs, until a run completes.
   bool replaceAnswerConfirmsDestination = false;
 };
@@ -91,13 +94,14 @@ class CFilePairDlg : public QDialog {
  private:
   void CreateFileControls();
   void CreateCommandButtons();
-  void CreateAboutAction();
+  void CreateHelpAndAboutActions();
   void SetCommonToolTips();
 
   void BrowseSource();
   void BrowseDestination();
   void ProposeDestination();
   void ShowAbout();
+  void ShowHelp();
 
   bool CheckAndOpen(JobFiles& files);
   bool FailCheck(const QString& message, QWidget* focusTarget);
@@ -116,5 +120,7 @@ class CFilePairDlg : public QDialog {
   QPushButton* destinationBrowseButton = nullptr;
   QPushButton* processButton = nullptr;
   QPushButton* exitButton = nullptr;
+  QAction* helpAction = nullptr;
   QAction* aboutAction = nullptr;
+  HelpViewer* helpViewer = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,6 +19,7 @@
 
 #include "destination_name.h"
 #include "file_pair_dialog.h"
+#include "help_viewer.h"
 #include "job_files.h"
 #include "job_progress_dialog.h"
 #include "modal_driver.h"
@@ -467,13 +469,32 @@ class FilePairDialogTest : public QObject {
     auto* about = frame->findChild<QAction*>("aboutAction");
     QVERIFY(about);
     QCOMPARE(about->text(), QString("&About Copier..."));
-    QCOMPARE(about->shortcut(), QKeySequence(QKeySequence::HelpContents));
     QVERIFY(frame->actions().contains(about));
     QCOMPARE(frame->contextMenuPolicy(), Qt::ActionsContextMenu);
+    // Without help pages there is no Help entry, and F1 does nothing.
+    QVERIFY(!frame->findChild<QAction*>("helpAction"));
     Activate();
     QTest::keyClick(frame.get(), Qt::Key_F1);
+    QVERIFY(prompts->messages.isEmpty());
+    about->trigger();
     QCOMPARE(prompts->messages.size(), 1);
     QCOMPARE(prompts->messages.front().kind, Kind::About);
+  }
+
+  void helpComesFromTheInstalledFolderElseFromTheProgram() {
+    const QString program = "copier-help-test";
+    QCOMPARE(HelpStartPage(program), QUrl("qrc:/help/copier-help-test/index.html"));
+    // An installed copy beside the executable wins.
+    QDir installed(QCoreApplication::applicationDirPath() + "/../share/gedtools/help/" + program);
+    QVERIFY(installed.mkpath("."));
+    WriteAll(installed.filePath("index.html"), "<html><body>Installed help</body></html>");
+    const QUrl page = HelpStartPage(program);
+    QVERIFY(page.isLocalFile());
+    QCOMPARE(QFileInfo(page.toLocalFile()).canonicalFilePath(),
+             QFileInfo(installed.filePath("index.html")).canonicalFilePath());
+    HelpViewer viewer("Copier Help", page, frame.get());
+    QVERIFY(viewer.PageText().contains("Installed help"));
+    QVERIFY(installed.removeRecursively());
   }
 
   void realMessageBoxesCarryCaptionAndIcon() {

@@ -19,6 +19,7 @@ FrameTexts LoadFrameTexts() {
   texts.process = Tr("Process");
   texts.exit = Tr("Exit");
   texts.cancel = Tr("Cancel");
+  texts.help = Tr("&Help");
 
   texts.sourceTip = Tr("Source GEDCOM file name");
   texts.destinationTip = Tr("Destination GEDCOM file name");

@@ -11,6 +11,7 @@ struct FrameTexts {
   QString process;
   QString exit;
   QString cancel;
+  QString help;
 
   QString sourceTip;
   QString destinationTip;

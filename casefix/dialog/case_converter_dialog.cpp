@@ -40,6 +40,8 @@ FilePairSettings CCaseConverterDlg::MakeSettings(const LettrimTexts& texts) {
   settings.progressTitle = texts.progressTitle;
   settings.aboutActionText = texts.aboutAction;
   settings.processTip = texts.processTip;
+  settings.helpProgram = QStringLiteral("lettrim");
+  settings.helpTitle = texts.helpTitle;
   settings.replaceAnswerConfirmsDestination = false;
   return settings;
 }

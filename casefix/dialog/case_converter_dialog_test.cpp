@@ -1,10 +1,12 @@
 // case_converter_dialog_test.cpp - Lettrim's dialog driven through its controls.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +18,7 @@
 
 #include "case_conversion.h"
 #include "case_converter_dialog.h"
+#include "help_viewer.h"
 #include "job_progress_dialog.h"
 #include "modal_driver.h"
 #include "scripted_prompts.h"
@@ -132,17 +135,43 @@ class CaseConverterDialogTest : public QObject {
   void aboutShowsTheVersion() {
     dialog = std::make_unique<CCaseConverterDlg>();  // with the real prompts
     dialog->show();
-    QApplication::setActiveWindow(dialog.get());
-    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QList<QString> entries;
+    for (QAction* action : dialog->actions()) entries.append(action->text());
+    QCOMPARE(entries, QList<QString>({"&Help", "&About Lettrim..."}));
     ModalDriver driver;
     QString seen;
     driver.Expect([&seen](QWidget* about) {
       seen = about->windowTitle() + "|" + about->findChild<QLabel*>("versionLabel")->text();
       qobject_cast<QDialog*>(about)->accept();
     });
-    QTest::keyClick(dialog.get(), Qt::Key_F1);
+    Find<QAction>("aboutAction")->trigger();
     QCOMPARE(seen, QString("About Lettrim|Lettrim Version 1.0"));
     QVERIFY2(driver.Failures().isEmpty(), qPrintable(driver.Failures().join("; ")));
+  }
+
+  void helpOpensWithF1() {
+    QApplication::setActiveWindow(dialog.get());
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QTest::keyClick(dialog.get(), Qt::Key_F1);
+    auto* viewer = dialog->findChild<HelpViewer*>("helpViewer");
+    QVERIFY(viewer);
+    QTRY_VERIFY(viewer->isVisible());
+    QCOMPARE(viewer->windowTitle(), QString("Lettrim Help"));
+    QVERIFY(viewer->PageText().contains("Surname only"));
+  }
+
+  void versionIsPrintedWithoutAWindow() {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    program.setProcessEnvironment(environment);
+    program.start(QString(GEDTOOLS_BINARY_DIR) + "/casefix/dialog/lettrim", {"--version"});
+    QVERIFY(program.waitForFinished());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray("Lettrim Version 1.0\n"));
   }
 
   void defaultRunWritesWhatTheEngineWrites() {

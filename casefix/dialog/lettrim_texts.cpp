@@ -16,6 +16,9 @@ LettrimTexts LoadLettrimTexts() {
   texts.aboutTitle = Tr("About Lettrim");
   texts.aboutVersion = Tr("Lettrim Version 1.0");
   texts.progressTitle = Tr("Building New GEDCOM");
+  texts.helpTitle = Tr("Lettrim Help");
+  texts.description =
+      Tr("Writes a copy of a GEDCOM file with names and places in upper or capitalised case.");
 
   texts.convertToGroup = Tr("Convert To");
   texts.lowercase = Tr("Lowercase");

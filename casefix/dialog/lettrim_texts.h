@@ -9,6 +9,8 @@ struct LettrimTexts {
   QString aboutTitle;
   QString aboutVersion;
   QString progressTitle;
+  QString helpTitle;
+  QString description;  ///< one line for --help
 
   QString convertToGroup;
   QString lowercase;

@@ -1,13 +1,14 @@
 // main.cpp - Lettrim: the dialog is the whole program.
-#include <QApplication>
+#include <QDialog>
+#include <memory>  // std::make_unique
 
 #include "case_converter_dialog.h"
+#include "lettrim_texts.h"
+#include "program_start.h"
 
 int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName("Lettrim");
-  CCaseConverterDlg dialog;
-  QApplication::setWindowIcon(dialog.windowIcon());
-  dialog.exec();
-  return 0;
+  const LettrimTexts texts = LoadLettrimTexts();
+  const ProgramInfo info{texts.programName, QStringLiteral("1.0"), texts.aboutVersion,
+                         texts.description};
+  return RunDialogProgram(argc, argv, info, [] { return std::make_unique<CCaseConverterDlg>(); });
 }

@@ -16,6 +16,9 @@ HushtreeTexts LoadHushtreeTexts() {
   texts.aboutTitle = Tr("About Hushtree");
   texts.aboutVersion = Tr("Hushtree Version 1.1");
   texts.progressTitle = Tr("Privatizing GEDCOM File");
+  texts.helpTitle = Tr("Hushtree Help");
+  texts.description =
+      Tr("Makes a copy of a GEDCOM file with the details of living individuals withheld.");
 
   texts.processingGroup = Tr("Processing Options");
   texts.removeDetails = Tr("Remove Details");

@@ -9,6 +9,8 @@ struct HushtreeTexts {
   QString aboutTitle;
   QString aboutVersion;
   QString progressTitle;
+  QString helpTitle;
+  QString description;  ///< one line for --help
 
   QString processingGroup;
   QString removeDetails;

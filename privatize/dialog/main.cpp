@@ -1,13 +1,14 @@
 // main.cpp - Hushtree: the dialog is the whole program.
-#include <QApplication>
+#include <QDialog>
+#include <memory>  // std::make_unique
 
+#include "hushtree_texts.h"
 #include "privatizer_dialog.h"
+#include "program_start.h"
 
 int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName("Hushtree");
-  CPrivatizerDlg dialog;
-  QApplication::setWindowIcon(dialog.windowIcon());
-  dialog.exec();
-  return 0;
+  const HushtreeTexts texts = LoadHushtreeTexts();
+  const ProgramInfo info{texts.programName, QStringLiteral("1.1"), texts.aboutVersion,
+                         texts.description};
+  return RunDialogProgram(argc, argv, info, [] { return std::make_unique<CPrivatizerDlg>(); });
 }

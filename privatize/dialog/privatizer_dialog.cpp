@@ -3,9 +3,12 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -42,6 +45,33 @@ QIcon HushtreeIcon() {
   return icon;
 }
 
+// A spin box leaves a text that is no value (an emptied box) as it is when the focus leaves or
+// Enter is pressed, instead of quietly going back to the last value, so that Process refuses it
+// with its message and the user can correct it.
+class CutoffSpinBox : public QSpinBox {
+ public:
+  using QSpinBox::QSpinBox;
+
+ protected:
+  void focusOutEvent(QFocusEvent* event) override {
+    if (hasAcceptableInput()) {
+      QSpinBox::focusOutEvent(event);
+      return;
+    }
+    QCoreApplication::sendEvent(lineEdit(), event);
+    QWidget::focusOutEvent(event);
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !hasAcceptableInput()) {
+      event->ignore();  // on to the default button
+      return;
+    }
+    QSpinBox::keyPressEvent(event);
+  }
+};
+
 QRadioButton* MakeRadio(const QString& text, const char* name, QWidget* parent) {
   auto* radio = new QRadioButton(text, parent);
   radio->setObjectName(name);
@@ -73,6 +103,8 @@ FilePairSettings CPrivatizerDlg::MakeSettings(const HushtreeTexts& texts) {
   settings.progressTitle = texts.progressTitle;
   settings.aboutActionText = texts.aboutAction;
   settings.processTip = texts.processTip;
+  settings.helpProgram = QStringLiteral("hushtree");
+  settings.helpTitle = texts.helpTitle;
   settings.replaceAnswerConfirmsDestination = true;
   return settings;
 }
@@ -110,7 +142,7 @@ void CPrivatizerDlg::CreateFlagAndCutoffControls() {
   removeUnreferencedCheck = MakeCheck(texts.removeUnreferenced, "removeUnreferencedCheck", this);
   initialsOnlyCheck = MakeCheck(texts.initialsOnly, "initialsOnlyCheck", this);
   cutoffLabel = new QLabel(texts.cutoffLabel, this);
-  cutoffSpin = new QSpinBox(this);
+  cutoffSpin = new CutoffSpinBox(this);
   cutoffSpin->setObjectName("cutoffSpin");
   cutoffSpin->setRange(kLowestCutoff, kHighestCutoff);
   cutoffSpin->setGroupSeparatorShown(false);

@@ -1,10 +1,12 @@
 // privatizer_dialog_test.cpp - Hushtree's dialog driven through its controls.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -15,6 +17,7 @@
 #include <memory>
 #include <sstream>
 
+#include "help_viewer.h"
 #include "job_progress_dialog.h"
 #include "modal_driver.h"
 #include "privatizer.h"
@@ -219,6 +222,37 @@ class PrivatizerDialogTest : public QObject {
     QVERIFY(dialog->isVisible());
   }
 
+  // An emptied Cutoff must not quietly turn back into the last value when the user clicks
+  // Process or presses Enter: the run would start with a cutoff nobody entered.
+  void emptiedCutoffIsRefusedWhenProcessIsPressed() {
+    SetNames(kSample, Path("out.ged"));
+    QApplication::setActiveWindow(dialog.get());
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    auto* cutoff = Find<QSpinBox>("cutoffSpin");
+    auto* cutoffText = cutoff->findChild<QLineEdit*>();
+    cutoff->setFocus();
+    cutoff->selectAll();
+    QTest::keyClick(cutoffText, Qt::Key_Backspace);
+    QCOMPARE(cutoffText->text(), QString());
+
+    QTest::mouseClick(Find<QPushButton>("processButton"), Qt::LeftButton);
+    QCOMPARE(prompts->TextsOf(Kind::Warning), QStringList{"Please enter an integer."});
+    QCOMPARE(cutoffText->text(), QString());
+    QCOMPARE(dialog->focusWidget(), cutoff);
+
+    prompts->Clear();
+    QTest::keyClick(cutoffText, Qt::Key_Return);
+    QCOMPARE(prompts->TextsOf(Kind::Warning), QStringList{"Please enter an integer."});
+    QVERIFY(!QFile::exists(Path("out.ged")));
+
+    // Corrected, it runs.
+    prompts->Clear();
+    QTest::keyClicks(cutoffText, "1900");
+    QTest::keyClick(cutoffText, Qt::Key_Return);
+    QCOMPARE(prompts->TextsOf(Kind::Information), QStringList{kWritten});
+    QCOMPARE(dialog->Options().cutoffYear, 1900);
+  }
+
   void completedRunsWriteWhatTheEngineWrites() {
     struct Case {
       const char* name;
@@ -390,17 +424,44 @@ class PrivatizerDialogTest : public QObject {
   void aboutShowsTheVersion() {
     dialog = std::make_unique<CPrivatizerDlg>();  // with the real prompts
     dialog->show();
-    QApplication::setActiveWindow(dialog.get());
-    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QList<QString> entries;
+    for (QAction* action : dialog->actions()) entries.append(action->text());
+    QCOMPARE(entries, QList<QString>({"&Help", "&About Hushtree..."}));
     ModalDriver driver;
     QString seen;
     driver.Expect([&seen](QWidget* about) {
       seen = about->windowTitle() + "|" + about->findChild<QLabel*>("versionLabel")->text();
       qobject_cast<QDialog*>(about)->accept();
     });
-    QTest::keyClick(dialog.get(), Qt::Key_F1);
+    Find<QAction>("aboutAction")->trigger();
     QCOMPARE(seen, QString("About Hushtree|Hushtree Version 1.1"));
     QVERIFY2(driver.Failures().isEmpty(), qPrintable(driver.Failures().join("; ")));
+  }
+
+  void helpOpensWithF1() {
+    QApplication::setActiveWindow(dialog.get());
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QTest::keyClick(dialog.get(), Qt::Key_F1);
+    auto* viewer = dialog->findChild<HelpViewer*>("helpViewer");
+    QVERIFY(viewer);
+    QTRY_VERIFY(viewer->isVisible());
+    QCOMPARE(viewer->windowTitle(), QString("Hushtree Help"));
+    QVERIFY(viewer->PageText().contains("Remove Unreferenced Data"));
+    QVERIFY(dialog->isEnabled());  // the help does not block the dialog
+  }
+
+  void versionIsPrintedWithoutAWindow() {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    program.setProcessEnvironment(environment);
+    program.start(QString(GEDTOOLS_BINARY_DIR) + "/privatize/dialog/hushtree", {"--version"});
+    QVERIFY(program.waitForFinished());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray("Hushtree Version 1.1\n"));
   }
 
   // Not a check: renders the dialogs for the documentation when asked to.
