@@ -1,7 +1,6 @@
 // case_conversion.cpp - the one-pass line rewriter for name and place case conversion.
 #include "case_conversion.h"
 
-#include <charconv>  // std::to_chars
 #include <limits>    // std::numeric_limits
 #include <string>    // std::string
 
@@ -65,7 +64,6 @@ class Converter {
   void ConvertLine(std::string_view line);
   // Converts value into the reused value buffer; true when that changed it.
   bool Convert(std::string_view value, CaseRule rule);
-  void AppendLevel(std::int32_t level);
   bool WriteOutput();
   bool ReportProgress(std::uint64_t sourceSize);
   CaseConversionResult Fail(CaseConversionFailure failure);
@@ -89,17 +87,41 @@ bool Converter::Convert(std::string_view original, CaseRule rule) {
   return std::string_view(value) != original;
 }
 
-void Converter::AppendLevel(std::int32_t level) {
-  char digits[16];
-  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, level);
-  output.append(digits, end);
+// The level's digits as the line has them, without leading zeros ("03" gives "3"), so that a
+// rewritten line keeps its level exactly, however long the run of digits; empty when the line
+// has no level. Leading white space is skipped as the splitter skips it, VT and FF included.
+std::string_view LevelDigits(std::string_view line) {
+  std::size_t pos = 0;
+  while (pos < line.size() && gedtext::IsGedcomSpace(static_cast<unsigned char>(line[pos]))) ++pos;
+  const std::size_t start = pos;
+  while (pos < line.size() && gedtext::IsDigit(static_cast<unsigned char>(line[pos]))) ++pos;
+  std::string_view digits = line.substr(start, pos - start);
+  while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
+  return digits;
+}
+
+// True when the first line of head holds a NUL byte.
+bool FirstLineHasNul(std::string_view head) {
+  for (char c : head) {
+    if (c == '\r' || c == '\n') return false;
+    if (c == '\0') return true;
+  }
+  return false;
+}
+
+// Whether a source whose reader has not yet delivered a line must be refused as UTF-16. After a
+// UTF-8 byte-order mark, FF FE or FE FF are no UTF-16 mark, being not at the start of the file.
+bool RefusedAsUtf16(gedtext::LineReader& reader) {
+  const std::string_view head = reader.PeekHead();
+  return reader.HadByteOrderMark() ? FirstLineHasNul(head) : gedtext::LooksLikeUtf16(head);
 }
 
 void Converter::ConvertLine(std::string_view line) {
   const gedtext::GedcomLine fields = gedtext::SplitGedcomLine(line);
+  const std::string_view level = LevelDigits(line);
   // A line that does not start with a level (such as the rest of a note broken by a bare line
   // end) is text, never a tag, whatever its words look like.
-  const bool isGedcomLine = fields.hasLevel && !fields.tag.empty();
+  const bool isGedcomLine = !level.empty() && !fields.tag.empty();
   const std::string_view tag = fields.tag;
 
   if (isGedcomLine && fields.level == 1 && (tag == "NAME" || tag == "ALIA")) {
@@ -116,8 +138,7 @@ void Converter::ConvertLine(std::string_view line) {
     output.append("2 ").append(tag).append(" ").append(value).append(kLineEnd);
   } else if (isGedcomLine && options.convertPlaces && tag == "PLAC") {
     if (Convert(fields.value, wholeValueRule)) Count(result.placesChanged);
-    AppendLevel(fields.level);
-    output.append(" PLAC ").append(value).append(kLineEnd);
+    output.append(level).append(" PLAC ").append(value).append(kLineEnd);
   } else {
     output.append(line);
     if (reader.LastHadTerminator()) output.append(kLineEnd);
@@ -151,21 +172,22 @@ CaseConversionResult Converter::Fail(CaseConversionFailure failure) {
 }
 
 CaseConversionResult Converter::Run(std::uint64_t sourceSize) {
-  if (gedtext::LooksLikeUtf16(reader.PeekHead())) return Fail(CaseConversionFailure::Utf16Source);
+  if (RefusedAsUtf16(reader)) return Fail(CaseConversionFailure::Utf16Source);
   hook.SetStatus(StatusText(options));
   if (reader.HadByteOrderMark()) output.append(gedtext::kUtf8ByteOrderMark);
 
   std::string_view line;
   while (reader.Next(line)) {
-    ConvertLine(line);
-    if (output.size() >= kOutputBlockSize && !WriteOutput()) {
-      return Fail(CaseConversionFailure::WriteError);
-    }
+    // Progress counts the line just read, and a stop asked for now leaves that line unwritten;
+    // the lines converted before it still reach the destination.
     if (ReportProgress(sourceSize)) {
-      // The lines converted so far still reach the destination: a stopped job leaves them.
       if (!WriteOutput() || !destination.flush()) return Fail(CaseConversionFailure::WriteError);
       result.outcome = gedtext::JobOutcome::Cancelled;
       return result;
+    }
+    ConvertLine(line);
+    if (output.size() >= kOutputBlockSize && !WriteOutput()) {
+      return Fail(CaseConversionFailure::WriteError);
     }
   }
   if (!WriteOutput() || !destination.flush()) return Fail(CaseConversionFailure::WriteError);
@@ -227,7 +249,7 @@ void MarkWriteFailed(CaseConversionResult& result) {
 bool SourceIsUtf16(std::istream& source) {
   const std::istream::pos_type start = source.tellg();
   gedtext::LineReader reader(source);
-  const bool utf16 = gedtext::LooksLikeUtf16(reader.PeekHead());
+  const bool utf16 = RefusedAsUtf16(reader);
   source.clear();
   source.seekg(start == std::istream::pos_type(-1) ? std::istream::pos_type(0) : start);
   return utf16;

@@ -108,6 +108,12 @@ TEST(CaseConversionTest, ConvertedLinesAreWrittenInNormalForm) {
   EXPECT_EQ(ConvertText(" 1  NAME John /Smith/", options), "1 NAME John /Smith/\r\n");
   // Copied lines keep their blanks.
   EXPECT_EQ(ConvertText("  1   BIRT  \r\n", options), "  1   BIRT  \r\n");
+  // VT and FF before the level are white space like blanks: the line has a level.
+  EXPECT_EQ(ConvertText("\v1 NAME john\r\n\f \v2 SURN smith\r\n\f3 PLAC rome\r\n", options),
+            "1 NAME John\r\n2 SURN Smith\r\n3 PLAC Rome\r\n");
+  // A PLAC level is written as read, however many digits it has, without its leading zeros.
+  EXPECT_EQ(ConvertText("0099999999999 PLAC rome\r\n000 PLAC oslo\r\n", options),
+            "99999999999 PLAC Rome\r\n0 PLAC Oslo\r\n");
 }
 
 TEST(CaseConversionTest, CountsOnlyChangedNameAndPlaceLines) {
@@ -209,6 +215,15 @@ TEST(CaseConversionTest, RefusesUtf16WithoutWritingAnything) {
   std::istringstream plain("0 HEAD\r\n1 NOTE \0", std::ios::binary);
   EXPECT_FALSE(casefix::SourceIsUtf16(plain));
   EXPECT_EQ(plain.tellg(), 0);
+
+  // FF FE after a UTF-8 byte-order mark is not at the start, so no UTF-16 mark; a NUL in the
+  // first line still is.
+  const std::string bom = std::string(gedtext::kUtf8ByteOrderMark);
+  std::istringstream marked(bom + "\xFF\xFE x\r\n", std::ios::binary);
+  EXPECT_FALSE(casefix::SourceIsUtf16(marked));
+  EXPECT_EQ(ConvertText(bom + "\xFE\xFF x\r\n1 NAME a", Options(1)), bom + "\xFE\xFF x\r\n1 NAME A\r\n");
+  EXPECT_EQ(Convert(bom + std::string("0\0 \0H\0", 6), Options(1)).result.failure,
+            CaseConversionFailure::Utf16Source);
 }
 
 TEST(CaseConversionTest, ReportsStatusAndEveryPercentOnceEndingAt100) {
@@ -237,8 +252,16 @@ TEST(CaseConversionTest, CancelStopsAtAPercentChangeAndKeepsWhatWasWritten) {
   EXPECT_EQ(run.result.outcome, JobOutcome::Cancelled);
   EXPECT_EQ(run.result.failure, CaseConversionFailure::None);
   EXPECT_EQ(run.hook.percents, (std::vector<int>{1, 2, 3}));
-  EXPECT_EQ(run.output, "1 NAME ABCDEFGH\r\n1 NAME ABCDEFGH\r\n1 NAME ABCDEFGH\r\n");
-  EXPECT_EQ(run.result.namesChanged, 3);
+  // The progress of a line is reported before it is converted, so the third line, whose
+  // percentage was answered with a stop, is not written and not counted.
+  EXPECT_EQ(run.output, "1 NAME ABCDEFGH\r\n1 NAME ABCDEFGH\r\n");
+  EXPECT_EQ(run.result.namesChanged, 2);
+
+  // A stop at the very first report leaves an empty destination (but a byte-order mark).
+  const Conversion first = Convert("\xEF\xBB\xBF" "1 NAME a\r\n1 NAME b\r\n", Options(1), 1);
+  EXPECT_EQ(first.result.outcome, JobOutcome::Cancelled);
+  EXPECT_EQ(first.output, "\xEF\xBB\xBF");
+  EXPECT_EQ(first.hook.percents, std::vector<int>{56});  // 3 + 10 of 23 bytes
   EXPECT_EQ(casefix::FinalMessageText(run.result, Options(1)),
             "Conversion aborted.\nAn invalid file might exist.");
 }
