@@ -16,6 +16,7 @@
 #include <memory>
 
 #include <sys/stat.h>  // mkfifo
+#include <unistd.h>    // geteuid
 
 #include "destination_name.h"
 #include "file_pair_dialog.h"
@@ -411,6 +412,20 @@ class FilePairDialogTest : public QObject {
     frame->Process();
     QCOMPARE(prompts->TextsOf(Kind::Question).size(), 1);
     QCOMPARE(frame->jobsRun, 0);
+  }
+
+  void unreadableExistingDestinationIsNotReplacedWithoutAsking() {
+    if (::geteuid() == 0) QSKIP("root reads every file");
+    WriteAll(Path("keep.ged"), "0 HEAD\r\n");
+    QVERIFY(QFile::setPermissions(Path("keep.ged"), QFile::WriteOwner));
+    source->setText(Path("family.ged"));
+    destination->setText(Path("keep.ged"));
+    prompts->answers = {false};
+    frame->Process();
+    QCOMPARE(prompts->TextsOf(Kind::Question).size(), 1);
+    QCOMPARE(frame->jobsRun, 0);
+    QVERIFY(QFile::setPermissions(Path("keep.ged"), QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(ReadAll(Path("keep.ged")), QString("0 HEAD\r\n"));
   }
 
   void readFailureIsReportedBeforeTheAbortedMessage() {

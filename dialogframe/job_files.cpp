@@ -1,8 +1,7 @@
 // job_files.cpp - opening, watching and closing the files of a job.
 #include "job_files.h"
 
-#include <fcntl.h>   // open, O_RDONLY, O_NONBLOCK
-#include <unistd.h>  // close
+#include <sys/stat.h>  // stat, S_ISDIR
 
 #include <filesystem>    // std::filesystem::file_size
 #include <ios>           // std::ios_base
@@ -67,12 +66,11 @@ bool WatchedFilebuf::CloseChecked() {
 JobFiles::JobFiles() : source(&sourceBuffer), destination(&destinationBuffer) {}
 
 bool JobFiles::ExistsAsFile(const std::string& name) {
-  if (gedtext::IsDirectory(name)) return false;
-  // Without O_NONBLOCK, probing a named pipe would wait for a writer and freeze the dialog.
-  const int descriptor = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (descriptor < 0) return false;
-  ::close(descriptor);
-  return true;
+  // Whether it exists, not whether it can be read: a file that only its owner's writes may
+  // reach would otherwise be emptied without the replace question. stat() neither opens the
+  // file nor waits on a named pipe.
+  struct stat status {};
+  return ::stat(name.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
 bool JobFiles::OpenSource(const std::string& name) {

@@ -35,7 +35,7 @@ class JobFiles {
   JobFiles(const JobFiles&) = delete;
   JobFiles& operator=(const JobFiles&) = delete;
 
-  /// True when name can be opened for reading and is no folder.
+  /// True when something that is no folder exists under name (whether or not it can be read).
   static bool ExistsAsFile(const std::string& name);
 
   bool OpenSource(const std::string& name);
