@@ -28,6 +28,13 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+/// True for a line like "\f1 NAME x": a level after white space other than spaces and tabs.
+bool StartsWithLevelAfterControl(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && gedfuzz::IsSpace(static_cast<unsigned char>(text[i]))) ++i;
+  return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
 bool Convertible(const gedfuzz::Fields& fields, bool places) {
   if (!fields.hasLevel) return false;
   if (fields.level == 1 && (fields.tag == "NAME" || fields.tag == "ALIA")) return true;
@@ -70,9 +77,11 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
   for (std::size_t i = 0; i < in.size(); ++i) {
     const gedfuzz::Fields before = gedfuzz::SplitFields(in[i].text);
     const gedfuzz::Fields after = gedfuzz::SplitFields(out[i].text);
-    gedfuzz::Require(before.hasLevel == after.hasLevel && before.level == after.level, "the level is unchanged", in[i].text);
+    gedfuzz::Require(before.level == after.level, "the level is unchanged", in[i].text);
     gedfuzz::Require(before.tag == after.tag, "the tag is unchanged", in[i].text);
-    if (Convertible(before, options.convertPlaces)) {
+    // The converter takes a level after a form feed or vertical tab as a level, as the line
+    // splitter does, and may convert such a line; only lines without digits are copied for sure.
+    if (Convertible(before, options.convertPlaces) || (!before.hasLevel && StartsWithLevelAfterControl(in[i].text))) {
       gedfuzz::Require(EqualIgnoringAsciiCase(before.value, after.value),
                        "a converted value changes only the case of ASCII letters", in[i].text);
     } else {

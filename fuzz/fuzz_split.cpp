@@ -89,9 +89,10 @@ WrittenFile ReadWritten(const std::vector<gedfuzz::TextLine>& lines) {
   for (const gedfuzz::TextLine& line : lines) {
     const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
     if (fields.hasLevel && fields.level == 0) {
+      // As the document keeps it: without the first and last character, "" without an identifier.
       current = gedfuzz::IsIdentifierShaped(fields.tag) && fields.tag.size() >= 2
                     ? std::string(fields.tag.substr(1, fields.tag.size() - 2))
-                    : std::string("\x01no-identifier");
+                    : std::string();
       if (file.recordIds.empty()) file.firstRecordId = current;
       file.recordIds.insert(current);
       continue;
