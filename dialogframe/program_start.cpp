@@ -41,7 +41,7 @@ bool AsksForInformationOnly(int argc, char* argv[]) {
     const std::string_view argument(argv[i]);
     if (argument == "--") break;
     if (argument == "-v" || argument == "--version" || argument == "-h" || argument == "--help" ||
-        argument == "-?" || argument == "--help-all") {
+        argument == "-?") {
       return true;
     }
   }
