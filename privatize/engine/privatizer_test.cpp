@@ -480,6 +480,24 @@ TEST(WritePrivatizedTest, ReadsEveryLineEndAndWritesCrLf) {
   // LF LF is a line end and a blank line; blank lines vanish.
   EXPECT_EQ(Privatize("0 HEAD\n\n  \n0 TRLR", options, Variant::Console), "0 HEAD\r\n0 TRLR");
 
+  // A line feed inside the message is a line end the rewrite writes: CR LF, never a bare LF,
+  // wherever the message goes.
+  PrivatizeOptions twoLines = options;
+  twoLines.message = "Private\nperson";
+  const std::string living = Lines({"0 @I1@ INDI", "1 BIRT", "2 DATE 1960", "0 TRLR"});
+  for (Variant variant : {Variant::Console, Variant::Dialog}) {
+    EXPECT_EQ(Privatize(living, twoLines, variant),
+              Lines({"0 @I1@ INDI", "1 NOTE Private", "person", "0 TRLR"}));
+  }
+  twoLines.placement = MessagePlacement::AsBirthDate;
+  EXPECT_EQ(Privatize(living, twoLines, Variant::Console),
+            Lines({"0 @I1@ INDI", "1 BIRT", "2 DATE Private", "person", "0 TRLR"}));
+  twoLines.placement = MessagePlacement::AsNote;
+  twoLines.xrefMessage = true;
+  EXPECT_EQ(Privatize(living, twoLines, Variant::Console),
+            Lines({"0 @I1@ INDI", "1 NOTE @HUSHTREE@", "0 @HUSHTREE@ NOTE", "1 CONC Private",
+                   "person", "0 TRLR"}));
+
   // A long note in a living record goes whole; no piece of it is taken for a record.
   const std::string longText(100000, 'x');
   const std::string longInput = "0 @I1@ INDI\r\n1 BIRT\r\n2 DATE 1960\r\n1 NOTE " + longText +

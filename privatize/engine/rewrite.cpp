@@ -22,6 +22,17 @@ class OutputSink {
   explicit OutputSink(std::ostream& out) : out(out) { buffer.reserve(kFlushThreshold * 2); }
 
   void Append(std::string_view bytes) { buffer.append(bytes); }
+  /// Appends a text the user gave (the message), whose line feeds become CR LF like every line
+  /// end the rewrite writes.
+  void AppendText(std::string_view text) {
+    for (std::size_t lineFeed = text.find('\n'); lineFeed != std::string_view::npos;
+         lineFeed = text.find('\n')) {
+      buffer.append(text.substr(0, lineFeed));
+      EndLine();
+      text.remove_prefix(lineFeed + 1);
+    }
+    buffer.append(text);
+  }
   void AppendNumber(std::int64_t number) {
     char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, number);
@@ -177,7 +188,7 @@ class Rewriter {
       WriteTextLine("1 BIRT");
       BeginWrittenLine();
       sink.Append("2 DATE ");
-      sink.Append(effectiveMessage);
+      sink.AppendText(effectiveMessage);
       EndWrittenLine();
       return;
     }
@@ -208,7 +219,7 @@ class Rewriter {
         options.placement != MessagePlacement::AsBirthDate) {
       BeginWrittenLine();
       sink.Append("1 NOTE ");
-      sink.Append(effectiveMessage);
+      sink.AppendText(effectiveMessage);
       EndWrittenLine();
     }
     recordIsLiving = false;
@@ -222,7 +233,7 @@ class Rewriter {
     EndWrittenLine();
     BeginWrittenLine();
     sink.Append("1 CONC ");
-    sink.Append(context.Consistent().shownMessage);
+    sink.AppendText(context.Consistent().shownMessage);
     EndWrittenLine();
   }
 
