@@ -100,20 +100,17 @@ std::string_view LevelDigits(std::string_view line) {
   return digits;
 }
 
-// True when the first line of head holds a NUL byte.
-bool FirstLineHasNul(std::string_view head) {
-  for (char c : head) {
-    if (c == '\r' || c == '\n') return false;
-    if (c == '\0') return true;
-  }
-  return false;
-}
-
-// Whether a source whose reader has not yet delivered a line must be refused as UTF-16. After a
-// UTF-8 byte-order mark, FF FE or FE FF are no UTF-16 mark, being not at the start of the file.
-bool RefusedAsUtf16(gedtext::LineReader& reader) {
+// Reads the first line, if there is one, and tells whether the source must be refused as
+// UTF-16: it starts with a UTF-16 byte-order mark (FF FE or FE FF after a UTF-8 mark are not at
+// the start), or its first line, however long, holds a NUL byte.
+bool ReadFirstLineRefusingUtf16(gedtext::LineReader& reader, std::string_view& line, bool& haveLine) {
+  haveLine = false;
   const std::string_view head = reader.PeekHead();
-  return reader.HadByteOrderMark() ? FirstLineHasNul(head) : gedtext::LooksLikeUtf16(head);
+  if (!reader.HadByteOrderMark() && (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF"))) {
+    return true;
+  }
+  haveLine = reader.Next(line);
+  return haveLine && line.find('\0') != std::string_view::npos;
 }
 
 void Converter::ConvertLine(std::string_view line) {
@@ -172,12 +169,15 @@ CaseConversionResult Converter::Fail(CaseConversionFailure failure) {
 }
 
 CaseConversionResult Converter::Run(std::uint64_t sourceSize) {
-  if (RefusedAsUtf16(reader)) return Fail(CaseConversionFailure::Utf16Source);
+  std::string_view line;
+  bool haveLine = false;
+  if (ReadFirstLineRefusingUtf16(reader, line, haveLine)) {
+    return Fail(CaseConversionFailure::Utf16Source);
+  }
   hook.SetStatus(StatusText(options));
   if (reader.HadByteOrderMark()) output.append(gedtext::kUtf8ByteOrderMark);
 
-  std::string_view line;
-  while (reader.Next(line)) {
+  for (; haveLine; haveLine = reader.Next(line)) {
     // Progress counts the line just read, and a stop asked for now leaves that line unwritten;
     // the lines converted before it still reach the destination.
     if (ReportProgress(sourceSize)) {
@@ -249,7 +249,9 @@ void MarkWriteFailed(CaseConversionResult& result) {
 bool SourceIsUtf16(std::istream& source) {
   const std::istream::pos_type start = source.tellg();
   gedtext::LineReader reader(source);
-  const bool utf16 = RefusedAsUtf16(reader);
+  std::string_view line;
+  bool haveLine = false;
+  const bool utf16 = ReadFirstLineRefusingUtf16(reader, line, haveLine);
   source.clear();
   source.seekg(start == std::istream::pos_type(-1) ? std::istream::pos_type(0) : start);
   return utf16;

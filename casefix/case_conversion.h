@@ -71,8 +71,8 @@ std::string WarningText(const CaseConversionResult& result, std::string_view sou
 void MarkWriteFailed(CaseConversionResult& result);
 
 /// True when the source starts like a UTF-16 file (a UTF-16 byte-order mark, or a NUL byte in
-/// its first line). Reads its head and seeks back to where it was, so a front end can refuse
-/// the source before it creates or empties the destination.
+/// its first line). Reads its first line and seeks back to where it was, so a front end can
+/// refuse the source before it creates or empties the destination.
 bool SourceIsUtf16(std::istream& source);
 
 /// One pass over source (opened in binary mode, at its start) writing destination (binary, empty).

@@ -224,6 +224,14 @@ TEST(CaseConversionTest, RefusesUtf16WithoutWritingAnything) {
   EXPECT_EQ(ConvertText(bom + "\xFE\xFF x\r\n1 NAME a", Options(1)), bom + "\xFE\xFF x\r\n1 NAME A\r\n");
   EXPECT_EQ(Convert(bom + std::string("0\0 \0H\0", 6), Options(1)).result.failure,
             CaseConversionFailure::Utf16Source);
+  // The NUL may come late in a first line longer than any read block.
+  const std::string longFirstLine = "0 " + std::string(gedtext::LineReader::kDefaultBlockSize + 10, 'x') +
+                                    std::string(1, '\0') + "\r\n1 NAME a\r\n";
+  EXPECT_EQ(Convert(longFirstLine, Options(1)).result.failure, CaseConversionFailure::Utf16Source);
+  EXPECT_EQ(Convert(longFirstLine, Options(1)).output, "");
+  std::istringstream longSource(longFirstLine, std::ios::binary);
+  EXPECT_TRUE(casefix::SourceIsUtf16(longSource));
+  EXPECT_EQ(longSource.tellg(), 0);
 }
 
 TEST(CaseConversionTest, ReportsStatusAndEveryPercentOnceEndingAt100) {
