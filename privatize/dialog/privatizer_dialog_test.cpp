@@ -195,6 +195,21 @@ class PrivatizerDialogTest : public QObject {
     QCOMPARE(EnabledControls(), QString("1111111111"));
   }
 
+  // Moving through a radio group with the arrow keys checks each button as a click does, so
+  // the rules must follow too.
+  void arrowKeysInARadioGroupApplyTheRules() {
+    QApplication::setActiveWindow(dialog.get());
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    auto* removeDetails = Find<QRadioButton>("removeDetailsRadio");
+    removeDetails->setFocus();
+    QTest::keyClick(removeDetails, Qt::Key_Down);
+    QVERIFY(Find<QRadioButton>("yearOnlyRadio")->isChecked());
+    QCOMPARE(EnabledControls(), QString("0000011111"));
+    QTest::keyClick(Find<QRadioButton>("yearOnlyRadio"), Qt::Key_Down);
+    QVERIFY(Find<QRadioButton>("deleteLivingRadio")->isChecked());
+    QCOMPARE(EnabledControls(), QString("0000000011"));
+  }
+
   void badCutoffKeepsTheDialogOpen_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
