@@ -1,6 +1,9 @@
 // help_window.cpp - the program's help pages, opened by contents or by context number.
 #include "help_window.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -51,10 +54,15 @@ constexpr std::array kTopics{
     Topic{kControl + 1045, "descendants.html#buttons"},
 };
 
-constexpr const char* kHelpRoot = "qrc:/help/";
+constexpr const char* kCompiledInRoot = "qrc:/help/";
+/// Where `cmake --install` puts the pages, relative to the program's folder.
+constexpr const char* kInstalledFolder = "../share/gedtools/help/kinprune";
 constexpr const char* kContentsPage = "index.html";
 
-QUrl HelpUrl(const char* page) { return QUrl(QString::fromLatin1(kHelpRoot) + QLatin1String(page)); }
+QUrl HelpUrl(const char* page) {
+  return HelpWindow::HelpRootFor(QCoreApplication::applicationDirPath())
+      .resolved(QUrl(QLatin1String(page)));
+}
 
 }  // namespace
 
@@ -67,6 +75,20 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), browser(new QTextBrow
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser);
   resize(640, 480);
+}
+
+QUrl HelpWindow::HelpRootFor(const QString& applicationDir) {
+  const QDir installed(QDir(applicationDir).filePath(QString::fromLatin1(kInstalledFolder)));
+  // The folder counts only when it holds every page a topic can lead to.
+  bool complete = !applicationDir.isEmpty() &&
+                  QFileInfo(installed.filePath(QString::fromLatin1(kContentsPage))).isFile();
+  for (const Topic& topic : kTopics) {
+    if (!complete) break;
+    const QString file = QUrl(QLatin1String(topic.page)).path();
+    complete = QFileInfo(installed.filePath(file)).isFile();
+  }
+  if (!complete) return QUrl(QString::fromLatin1(kCompiledInRoot));
+  return QUrl::fromLocalFile(installed.canonicalPath() + QLatin1Char('/'));
 }
 
 QUrl HelpWindow::TopicUrl(int contextNumber) {

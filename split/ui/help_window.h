@@ -6,7 +6,8 @@
 
 class QTextBrowser;
 
-/// A non-modal window over the HTML pages shipped in the program's resources.
+/// A non-modal window over the program's HTML pages: those installed beside the program when
+/// they are there, otherwise the copies compiled into it.
 class HelpWindow : public QDialog {
   Q_OBJECT
  public:
@@ -20,6 +21,11 @@ class HelpWindow : public QDialog {
 
   /// The page, with its anchor, that a context number leads to.
   static QUrl TopicUrl(int contextNumber);
+
+  /// Where the pages are read from, for a program in applicationDir: the installed folder
+  /// applicationDir/../share/gedtools/help/kinprune/ when it holds the pages, otherwise the
+  /// compiled-in resources. Ends in a slash.
+  static QUrl HelpRootFor(const QString& applicationDir);
 
  private:
   void ShowPage(const QUrl& page);

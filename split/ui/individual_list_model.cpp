@@ -3,6 +3,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>  // std::all_of
+
 #include "toolbar_icons.h"
 #include "ui_texts.h"
 
@@ -11,6 +13,17 @@ QString TextFromBytes(std::string_view bytes) {
   QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
   if (!utf8.hasError()) return text;
   return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+BytesReadAs HowTextFromBytesReads(std::string_view bytes) {
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return BytesReadAs::Ascii;
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  // The decoder works only when its result is taken.
+  [[maybe_unused]] const QString decoded =
+      utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+  return utf8.hasError() ? BytesReadAs::Latin1 : BytesReadAs::Utf8;
 }
 
 IndividualListModel::IndividualListModel(QObject* parent)
@@ -23,7 +36,19 @@ void IndividualListModel::Fill(kinprune::CKinpruneDoc& document,
   const std::size_t total = document.individualsByName.size();
   rows.reserve(total);
   int lastPercent = -1;
+  std::size_t utf8Names = 0;
+  std::size_t latin1Names = 0;
   for (auto& [name, entry] : document.individualsByName) {
+    switch (HowTextFromBytesReads(entry.name)) {
+      case BytesReadAs::Utf8:
+        ++utf8Names;
+        break;
+      case BytesReadAs::Latin1:
+        ++latin1Names;
+        break;
+      case BytesReadAs::Ascii:
+        break;
+    }
     const int row = int(rows.size());
     const int percent = int(std::uint64_t(row) * 100 / total);
     if (percent != lastPercent) {
@@ -33,12 +58,19 @@ void IndividualListModel::Fill(kinprune::CKinpruneDoc& document,
     entry.listRow = row;
     rows.push_back(&entry);
   }
+  namesMostlyLatin1 = latin1Names > utf8Names;
   endResetModel();
 }
 
 kinprune::IndividualEntry* IndividualListModel::EntryAt(int row) const {
   if (row < 0 || row >= int(rows.size())) return nullptr;
   return rows[std::size_t(row)];
+}
+
+QByteArray IndividualListModel::NameBytes(const QString& text) const {
+  const bool fitsLatin1 =
+      std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+  return namesMostlyLatin1 && fitsLatin1 ? text.toLatin1() : text.toUtf8();
 }
 
 void IndividualListModel::RefreshAllFlags() {

@@ -21,6 +21,10 @@ class IndividualListModel : public QAbstractListModel {
   void Fill(kinprune::CKinpruneDoc& document, const std::function<void(int)>& progress);
 
   kinprune::IndividualEntry* EntryAt(int row) const;
+  /// The bytes that text stands for among the names: Latin-1 when the names that are not plain
+  /// ASCII are mostly shown as Latin-1 (and text can be written so), UTF-8 otherwise. A search
+  /// typed into the window thus meets the names as they are stored.
+  QByteArray NameBytes(const QString& text) const;
   /// Shows the current selected flags of every row.
   void RefreshAllFlags();
   void RefreshFlag(int row);
@@ -31,6 +35,7 @@ class IndividualListModel : public QAbstractListModel {
 
  private:
   std::vector<kinprune::IndividualEntry*> rows;
+  bool namesMostlyLatin1 = false;
   QIcon selectedIcon;
   QIcon emptyIcon;
 };
@@ -38,3 +43,7 @@ class IndividualListModel : public QAbstractListModel {
 /// Text from bytes of unknown encoding: UTF-8 when they are valid UTF-8, Latin-1 otherwise, so
 /// that no byte of a name becomes a replacement character.
 QString TextFromBytes(std::string_view bytes);
+
+/// How TextFromBytes reads bytes: plain ASCII, valid UTF-8 beyond ASCII, or Latin-1.
+enum class BytesReadAs { Ascii, Utf8, Latin1 };
+BytesReadAs HowTextFromBytesReads(std::string_view bytes);

@@ -15,7 +15,9 @@ CKinpruneApp::~CKinpruneApp() = default;
 void CKinpruneApp::SetApplicationNames() {
   QCoreApplication::setOrganizationName(QStringLiteral("Kinprune"));
   QCoreApplication::setApplicationName(QStringLiteral("Kinprune"));
-  QGuiApplication::setApplicationDisplayName(UiText::ProgramName());
+  // No display name: Qt would add it to every window title that does not already end in it,
+  // so that "Ancestor Selection Options" would read "Ancestor Selection Options - Kinprune".
+  // The application name serves wherever the program's name is asked for.
   QCoreApplication::setApplicationVersion(QStringLiteral("1.0.23"));
   QIcon icon;
   for (int size : {16, 32, 48, 64, 128, 256}) {

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +24,7 @@
 #include "individual_list_model.h"
 #include "kinprune_app.h"
 #include "kinprune_view.h"
+#include "long_message_box.h"
 #include "main_frame.h"
 #include "modal_driver.h"
 #include "selection_option_dialogs.h"
@@ -179,6 +181,13 @@ class KinpruneUiTest : public QObject {
              qPrintable(details));
     QVERIFY(details.contains(QStringLiteral("\n\nFather\tRobert /Hartley/\nMother\tJoan /McDONALD/")));
     QVERIFY(details.contains(QStringLiteral("\n\nSpouses\tPeter /Novak/\n")));
+    // Every label ends before the first tab stop, so the values stand in one column.
+    const QFontMetrics detailsFont = Details(frame)->fontMetrics();
+    for (const QString& line : details.split(QLatin1Char('\n'))) {
+      const QString label = line.section(QLatin1Char('\t'), 0, 0);
+      QVERIFY2(detailsFont.horizontalAdvance(label) < Details(frame)->tabStopDistance(),
+               qPrintable(label));
+    }
 
     // No exact match: the first name after the text.
     find->clear();
@@ -206,6 +215,35 @@ class KinpruneUiTest : public QObject {
     QCOMPARE(find->text(), QStringLiteral("Novak"));
     QVERIFY(!List(frame)->selectionModel()->hasSelection());
     QVERIFY(Details(frame)->toPlainText().isEmpty());
+  }
+
+  void typeToFindMeetsLatin1NamesAsShown() {
+    // A file in Latin-1 (or the Windows code page): the list shows its bytes as Latin-1, and
+    // what is typed must be looked up in the same bytes.
+    const QString file = WriteFile("latin1.ged",
+                                   "0 HEAD\n1 CHAR ANSI\n"
+                                   "0 @I1@ INDI\n1 NAME Anders /Zorn/\n"
+                                   "0 @I2@ INDI\n1 NAME Eva /\xC4"
+                                   "ng/\n"
+                                   "0 @I3@ INDI\n1 NAME Per /\xC5"
+                                   "berg/\n"
+                                   "0 @I4@ INDI\n1 NAME Olof /\xD6"
+                                   "berg/\n"
+                                   "0 TRLR\n");
+    std::unique_ptr<CKinpruneApp> app = Start(file);
+    CMainFrame& frame = app->MainFrame();
+    QCOMPARE(RowTexts(List(frame)->model()).last(), QString::fromUtf8("\u00d6berg, Olof"));
+    TypeText(Find(frame), QString::fromUtf8("\u00d6b"));
+    QCOMPARE(HighlightedName(frame), QString::fromUtf8("\u00d6berg, Olof"));
+    Find(frame)->clear();
+    TypeText(Find(frame), QString::fromUtf8("\u00c5"));
+    QCOMPARE(HighlightedName(frame), QString::fromUtf8("\u00c5berg, Per"));
+
+    // A UTF-8 file is searched in UTF-8.
+    QVERIFY(frame.OpenFile(kFamilyFile));
+    Find(frame)->clear();
+    TypeText(Find(frame), QString::fromUtf8("M\u00fc"));
+    QCOMPARE(HighlightedName(frame), QString::fromUtf8("M\u00fcller, J\u00fcrgen"));
   }
 
   void selectCommandsByAcceleratorWithUndo() {
@@ -311,12 +349,48 @@ class KinpruneUiTest : public QObject {
     std::unique_ptr<CKinpruneApp> app = Start(broken);
     CMainFrame& frame = app->MainFrame();
     List(frame)->setCurrentIndex(List(frame)->model()->index(0, 0));
-    MessageBoxResponder boxes([](const QString&) { return QMessageBox::Ok; });
+    QStringList texts;
+    AnswerLongMessageBox(&texts);
     AnswerDialog("selectButton", nullptr);
     Action(frame, "actionTree")->trigger();
-    QCOMPARE(boxes.texts, QStringList{QStringLiteral(
-                              "There is an error in this GEDCOM file.\n\nThe following referenced "
-                              "individuals are missing:\nF8, F9")});
+    QCOMPARE(texts, QStringList{QStringLiteral(
+                        "There is an error in this GEDCOM file.\n\nThe following referenced "
+                        "individuals are missing:\nF8, F9")});
+    QCOMPARE(SelectedNames(frame), QStringList{"Lee, Ann"});
+    QVERIFY(!watchdog.Fired());
+  }
+
+  void longListOfMissingRecordsStaysOnTheScreen() {
+    modaltest::Watchdog watchdog;
+    // One individual whose thousands of marriages all lead nowhere, as in a file cut out of a
+    // larger one.
+    QByteArray bytes = "0 HEAD\n0 @I1@ INDI\n1 NAME Ann /Lee/\n";
+    constexpr int kMissing = 3000;
+    for (int i = 0; i < kMissing; ++i) bytes += "1 FAMS @F" + QByteArray::number(i) + "@\n";
+    bytes += "0 TRLR\n";
+    std::unique_ptr<CKinpruneApp> app = Start(WriteFile("cut.ged", bytes));
+    CMainFrame& frame = app->MainFrame();
+    List(frame)->setCurrentIndex(List(frame)->model()->index(0, 0));
+    QStringList texts;
+    QRect boxGeometry;
+    QRect screenArea;
+    bool okVisible = false;
+    AnswerLongMessageBox(&texts, [&](QDialog* box) {
+      boxGeometry = box->frameGeometry();
+      screenArea = box->screen()->availableGeometry();
+      auto* ok = box->findChild<QPushButton*>();
+      okVisible = ok != nullptr && ok->isVisible() &&
+                  screenArea.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size()));
+    });
+    Action(frame, "actionFamily")->trigger();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY(texts.first().endsWith(QStringLiteral(", F999")));
+    QCOMPARE(texts.first().count(QStringLiteral(", ")), kMissing - 1);
+    QVERIFY2(boxGeometry.height() <= screenArea.height(),
+             qPrintable(QStringLiteral("box %1 px, screen %2 px")
+                            .arg(boxGeometry.height())
+                            .arg(screenArea.height())));
+    QVERIFY(okVisible);
     QCOMPARE(SelectedNames(frame), QStringList{"Lee, Ann"});
     QVERIFY(!watchdog.Fired());
   }
@@ -403,6 +477,12 @@ class KinpruneUiTest : public QObject {
     {
       std::unique_ptr<CKinpruneApp> app = Start();
       CMainFrame& frame = app->MainFrame();
+      // A first start opens at a working size, not squeezed to the smallest one allowed.
+      const QSize available = frame.screen()->availableGeometry().size();
+      QVERIFY2(frame.width() >= available.width() * 2 / 3 &&
+                   frame.height() >= available.height() * 2 / 3,
+               qPrintable(QStringLiteral("%1 x %2").arg(frame.width()).arg(frame.height())));
+      QVERIFY(frame.width() <= available.width() && frame.height() <= available.height());
       QCOMPARE(ToolButtonSize(frame), QSize(33, 30));
       QCOMPARE(ToolBar(frame)->toolButtonStyle(), Qt::ToolButtonIconOnly);
       Action(frame, "actionToolbarText")->trigger();
@@ -507,6 +587,42 @@ class KinpruneUiTest : public QObject {
     QVERIFY(!watchdog.Fired());
   }
 
+  void helpPagesFromTheInstalledFolder() {
+    QTemporaryDir prefix;
+    QVERIFY(prefix.isValid());
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    const QString pages = prefix.filePath(QStringLiteral("share/gedtools/help/kinprune"));
+    QVERIFY(QDir().mkpath(bin));
+    // No installed pages: the compiled-in ones.
+    QCOMPARE(HelpWindow::HelpRootFor(bin), QUrl(QStringLiteral("qrc:/help/")));
+    QVERIFY(QDir().mkpath(pages));
+    const QStringList names = QDir(QStringLiteral(":/help")).entryList(QDir::Files);
+    QVERIFY(names.contains(QStringLiteral("index.html")));
+    for (const QString& name : names) {
+      QVERIFY(QFile::copy(QStringLiteral(":/help/") + name, pages + QLatin1Char('/') + name));
+    }
+    const QUrl installed = HelpWindow::HelpRootFor(bin);
+    QCOMPARE(installed, QUrl::fromLocalFile(QDir(pages).canonicalPath() + QLatin1Char('/')));
+    // A folder without every page (a half-finished install) is not used.
+    QVERIFY(QFile::remove(pages + QStringLiteral("/tree.html")));
+    QCOMPARE(HelpWindow::HelpRootFor(bin), QUrl(QStringLiteral("qrc:/help/")));
+    // The program's own folder has no installed pages beside it in the build tree.
+    QCOMPARE(HelpWindow::TopicUrl(0x70000 + 1000),
+             QUrl(QStringLiteral("qrc:/help/kinprune.html#list")));
+  }
+
+  void windowCaptionsAreNotSuffixed() {
+    // Qt adds an application display name to every window title that does not end in it
+    // ("Ancestor Selection Options - Kinprune"); the program leaves it unset, which shows as
+    // the display name following the application name.
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("Probe"));
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(name);
+    QCOMPARE(displayName, QStringLiteral("Probe"));
+    QCOMPARE(name, QStringLiteral("Kinprune"));
+  }
+
   void namesInAnyEncodingKeepEveryByte() {
     QCOMPARE(TextFromBytes("M\xC3\xBCller"), QString::fromUtf8("M\u00fcller"));
     // Not UTF-8 (a Latin-1 or ANSEL byte): shown byte for byte, never as a replacement mark.
@@ -552,6 +668,12 @@ class KinpruneUiTest : public QObject {
     return app;
   }
 
+  /// Types text key by key, also letters that QTest has no key code for.
+  static void TypeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+      QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_Any, QString(c), Qt::NoModifier);
+    }
+  }
   static QTreeView* List(CMainFrame& frame) {
     return frame.findChild<QTreeView*>(QStringLiteral("individualList"));
   }
@@ -578,7 +700,7 @@ class KinpruneUiTest : public QObject {
   }
   static QString HighlightedName(CMainFrame& frame) {
     const kinprune::IndividualEntry* entry = frame.View()->StartIndividual();
-    return entry == nullptr ? QString() : QString::fromStdString(entry->name);
+    return entry == nullptr ? QString() : TextFromBytes(entry->name);
   }
   /// Names of the selected individuals, in list order.
   static QStringList SelectedNames(CMainFrame& frame) {
@@ -609,6 +731,24 @@ class KinpruneUiTest : public QObject {
       }
       push->click();
     });
+  }
+  /// Keeps the text of the next long message box, lets inspect look at it, and presses OK.
+  /// Other modal windows are left to their own answerers.
+  static void AnswerLongMessageBox(QStringList* texts,
+                                   std::function<void(QDialog*)> inspect = nullptr) {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, qApp, [timer, texts, inspect] {
+      auto* box = qobject_cast<LongMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      timer->stop();
+      timer->deleteLater();
+      *texts << box->text();
+      if (inspect) inspect(box);
+      box->findChild<QPushButton*>()->click();
+    });
+    // The test's watchdog closes the box should this never see it; the timer then goes with
+    // the application.
+    timer->start(10);
   }
   QString WriteFile(const char* name, const QByteArray& bytes) {
     QFile file(workDir.filePath(QString::fromLatin1(name)));

@@ -6,12 +6,14 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTreeView>
 #include <QValidator>
 
+#include <algorithm>  // std::max
+
 #include "individual_list_model.h"
+#include "long_message_box.h"
 #include "selection_option_dialogs.h"
 #include "status_panes.h"
 #include "ui_texts.h"
@@ -39,6 +41,21 @@ class FittingTextValidator : public QValidator {
 /// Dialog units of the window's font, the measure the window's proportions are given in.
 int HorizontalDialogUnits(const QFontMetrics& metrics, int units) {
   return metrics.averageCharWidth() * units / 4;
+}
+
+/// The details pane's tab stop: every label of the details text ("Name", "Birth Place", ...)
+/// fits before it with a blank to spare, so the values form one column in any font; never
+/// narrower than the given dialog units.
+qreal DetailsTabStop(const QFontMetrics& metrics, int units) {
+  static constexpr const char* kLabels[] = {
+      "Name",       "Id",          "Refn",   "Birth Date", "Birth Place",
+      "Death Date", "Death Place", "Father", "Mother",     "Spouses"};
+  int widest = 0;
+  for (const char* label : kLabels) {
+    widest = std::max(widest, metrics.horizontalAdvance(QLatin1String(label)));
+  }
+  const int gap = HorizontalDialogUnits(metrics, 4);
+  return std::max(HorizontalDialogUnits(metrics, units), widest + gap);
 }
 
 SelectionTarget TargetOf(int outcome) {
@@ -103,7 +120,7 @@ void CKinpruneView::CreateControls() {
   detailsEdit->setProperty(kHelpProperty, kControlHelpBase + kDetailsId);
   detailsEdit->setReadOnly(true);
   detailsEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
-  detailsEdit->setTabStopDistance(HorizontalDialogUnits(metrics, kTabStopUnits));
+  detailsEdit->setTabStopDistance(DetailsTabStop(detailsEdit->fontMetrics(), kTabStopUnits));
 
   const int margin = HorizontalDialogUnits(metrics, kMarginUnits);
   auto* layout = new QGridLayout(this);
@@ -145,7 +162,7 @@ void CKinpruneView::FillList() {
 }
 
 void CKinpruneView::OnFindTextEdited(const QString& text) {
-  const QByteArray typed = text.toUtf8();
+  const QByteArray typed = model->NameBytes(text);
   findText.assign(typed.constData(), std::size_t(typed.size()));
   kinprune::CKinpruneDoc::ProperCaseName(findText);
   // An exact match is the first of its equal names; otherwise the first name after the text.
@@ -303,7 +320,7 @@ void CKinpruneView::ShowSelectedCount(std::size_t count) {
 
 void CKinpruneView::ShowMissingRecords(std::string_view message) {
   ArrowCursor arrow;
-  QMessageBox box(QMessageBox::NoIcon, UiText::ProgramName(), Text(message), QMessageBox::Ok,
-                  this);
+  // A large file can miss thousands of records; their list scrolls inside the box.
+  LongMessageBox box(UiText::ProgramName(), Text(message), this);
   box.exec();
 }

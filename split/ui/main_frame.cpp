@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -323,6 +324,7 @@ void CMainFrame::RestorePlacementAndShow() {
   const std::optional<std::vector<int>> fields =
       stored.isEmpty() ? std::nullopt : ParseIntFields(stored, kPlacementFields);
   if (!fields) {
+    ApplyDefaultSize();
     show();
     repaint();
     return;
@@ -347,6 +349,15 @@ void CMainFrame::RestorePlacementAndShow() {
   } else {
     showNormal();
   }
+}
+
+void CMainFrame::ApplyDefaultSize() {
+  // Like a new window on the desktop the program comes from: most of the screen, not merely
+  // the smallest size the window allows.
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) return;
+  const QSize available = screen->availableGeometry().size();
+  resize(QSize(available.width() * 3 / 4, available.height() * 3 / 4).expandedTo(minimumSize()));
 }
 
 void CMainFrame::ShowToolbarText(bool on) {

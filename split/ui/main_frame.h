@@ -61,6 +61,8 @@ class CMainFrame : public QMainWindow, public StatusPanes, private kinprune::Sta
   void readSettings();
   void writeSettings() const;
   void writePlacement() const;
+  /// The size of a first start, when no placement is stored.
+  void ApplyDefaultSize();
 
   QAction* MakeCommand(const UiText::CommandText& command);
   void OnFileOpen();
