@@ -248,12 +248,17 @@ void MarkWriteFailed(CaseConversionResult& result) {
 
 bool SourceIsUtf16(std::istream& source) {
   const std::istream::pos_type start = source.tellg();
+  // What was read of a pipe could not be put back, and the pass would miss it.
+  if (start == std::istream::pos_type(-1)) {
+    source.clear();
+    return false;
+  }
   gedtext::LineReader reader(source);
   std::string_view line;
   bool haveLine = false;
   const bool utf16 = ReadFirstLineRefusingUtf16(reader, line, haveLine);
   source.clear();
-  source.seekg(start == std::istream::pos_type(-1) ? std::istream::pos_type(0) : start);
+  source.seekg(start);
   return utf16;
 }
 

@@ -72,7 +72,8 @@ void MarkWriteFailed(CaseConversionResult& result);
 
 /// True when the source starts like a UTF-16 file (a UTF-16 byte-order mark, or a NUL byte in
 /// its first line). Reads its first line and seeks back to where it was, so a front end can
-/// refuse the source before it creates or empties the destination.
+/// refuse the source before it creates or empties the destination. A stream that cannot seek
+/// (a pipe) is not read and gives false; RunCaseConversion still refuses it.
 bool SourceIsUtf16(std::istream& source);
 
 /// One pass over source (opened in binary mode, at its start) writing destination (binary, empty).

@@ -343,6 +343,51 @@ TEST(CaseConversionTest, ReadErrorIsNoCompletedJob) {
   EXPECT_TRUE(hook.percents.empty() || hook.percents.back() < 100);
 }
 
+// Hands out its text in small pieces and cannot seek, like a pipe.
+class PipeStreambuf : public std::streambuf {
+ public:
+  explicit PipeStreambuf(std::string data) : data(std::move(data)) {}
+
+ protected:
+  int_type underflow() override {
+    if (offset >= data.size()) return traits_type::eof();
+    const std::size_t size = std::min(data.size() - offset, sizeof chunk);
+    std::copy_n(data.data() + offset, size, chunk);
+    offset += size;
+    setg(chunk, chunk, chunk + size);
+    return traits_type::to_int_type(chunk[0]);
+  }
+
+ private:
+  std::string data;
+  std::size_t offset = 0;
+  char chunk[7];
+};
+
+TEST(CaseConversionTest, PipeSourceIsConvertedWhole) {
+  PipeStreambuf pipe("0 HEAD\r\n1 NAME john /smith/\r\n0 TRLR\r\n");
+  std::istream source(&pipe);
+  // Examining a pipe would consume what the pass must read, since it cannot seek back.
+  EXPECT_FALSE(casefix::SourceIsUtf16(source));
+  std::ostringstream destination(std::ios::binary);
+  gedtest::RecordingHook hook;
+  const CaseConversionResult result =
+      casefix::RunCaseConversion(source, destination, Options(0), hook);
+  EXPECT_EQ(result.outcome, JobOutcome::Completed);
+  EXPECT_EQ(result.namesChanged, 1);
+  EXPECT_EQ(destination.str(), "0 HEAD\r\n1 NAME John /Smith/\r\n0 TRLR\r\n");
+  EXPECT_EQ(hook.percents, std::vector<int>{100});  // no size, so only the final 100
+
+  // The pass itself still refuses UTF-16 from a pipe, writing nothing.
+  PipeStreambuf utf16Pipe(std::string("\xFF\xFE" "0\0 \0H\0", 8));
+  std::istream utf16Source(&utf16Pipe);
+  std::ostringstream untouched(std::ios::binary);
+  const CaseConversionResult refused =
+      casefix::RunCaseConversion(utf16Source, untouched, Options(0), hook);
+  EXPECT_EQ(refused.failure, CaseConversionFailure::Utf16Source);
+  EXPECT_EQ(untouched.str(), "");
+}
+
 // Every real sample converts without changing the shape of any line.
 TEST(CaseConversionTest, SampleFilesKeepTheirLinesLevelsAndTags) {
   const std::vector<std::filesystem::path> samples = gedtest::SampleGedcomFiles();

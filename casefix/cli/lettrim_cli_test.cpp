@@ -138,6 +138,26 @@ TEST(LettrimCliTest, RefusesBadCommandLinesAndFiles) {
   EXPECT_EQ(gedtest::ReadFileBytes(destination), "keep me");
 }
 
+TEST(LettrimCliTest, ReadsASourceFromAPipe) {
+  gedtest::ScopedTempDir dir;
+  const std::string source = dir.File("in.ged");
+  const std::string fifo = dir.File("fifo.ged");
+  const std::string destination = dir.File("out.ged");
+  gedtest::WriteFileBytes(source, kSource);
+  ASSERT_EQ(gedtest::RunCommand("mkfifo " + gedtest::ShellQuote(fifo)), 0);
+  std::string out;
+  const int status = gedtest::RunCommand(
+      "cat " + gedtest::ShellQuote(source) + " > " + gedtest::ShellQuote(fifo) + " & " +
+          gedtest::ShellQuote(kProgram) + " -u " + gedtest::ShellQuote(fifo) + " " +
+          gedtest::ShellQuote(destination) + " </dev/null; status=$?; wait; exit $status",
+      &out);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(out, "Conversion to uppercase completed\n0 names changed, 0 places changed\n");
+  const std::string converted = gedtest::ReadFileBytes(destination);
+  EXPECT_NE(converted.find("\r\n1 NAME JOHN /MCDONALD/\r\n"), std::string::npos);
+  EXPECT_EQ(converted.size(), kSource.size() + 8);  // eight LF became CR LF
+}
+
 TEST(LettrimCliTest, WriteErrorIsReportedAndNotCompleted) {
   // Another program's test may have replaced the device by a plain file; then it proves nothing.
   if (!std::filesystem::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full device";
