@@ -166,6 +166,13 @@ class KinpruneUiTest : public QObject {
     QVERIFY(recent2->isVisible());
     recent2->trigger();
     QCOMPARE(List(frame)->model()->rowCount(), 12);
+
+    // An ampersand in a file's name shows as itself in the recent-file list.
+    const QString ampersand = WriteFile("Smith & Jones.ged", "0 HEAD\r\n0 TRLR\r\n");
+    QVERIFY(frame.OpenFile(ampersand));
+    QCOMPARE(Action(frame, "actionRecentFile1")->text(),
+             QStringLiteral("&1 ") + QDir::toNativeSeparators(ampersand).replace(
+                                         QLatin1Char('&'), QStringLiteral("&&")));
     QVERIFY(!watchdog.Fired());
   }
 

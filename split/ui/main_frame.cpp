@@ -464,7 +464,10 @@ void CMainFrame::UpdateRecentFileActions() {
     }
     const QString shown = metrics.elidedText(QDir::toNativeSeparators(recentFiles.at(i)),
                                              Qt::ElideMiddle, kMaxTextWidth);
-    action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+    // An ampersand in a path is part of the name, not a mnemonic.
+    QString escaped = shown;
+    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(escaped));
     action->setVisible(true);
   }
   recentFilesSeparator->setVisible(!recentFiles.isEmpty());
