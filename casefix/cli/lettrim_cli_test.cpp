@@ -158,7 +158,7 @@ TEST(LettrimCliTest, ReadsASourceFromAPipe) {
   EXPECT_EQ(converted.size(), kSource.size() + 8);  // eight LF became CR LF
 }
 
-TEST(LettrimCliTest, WriteErrorIsReportedAndNotCompleted) {
+TEST(LettrimCliTest, WriteAndReadErrorsAreReportedWithTheFileAndNotCompleted) {
   // Another program's test may have replaced the device by a plain file; then it proves nothing.
   if (!std::filesystem::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full device";
   gedtest::ScopedTempDir dir;
@@ -166,8 +166,16 @@ TEST(LettrimCliTest, WriteErrorIsReportedAndNotCompleted) {
   gedtest::WriteFileBytes(source, kSource);
   const Outcome full = RunCli(gedtest::ShellQuote(source) + " /dev/full");
   EXPECT_EQ(full.status, 1);
-  EXPECT_NE(full.err.find("Error writing To file"), std::string::npos);
+  EXPECT_EQ(full.err, "lettrim-cli: Error writing To file /dev/full\n");
   EXPECT_EQ(full.out, "Conversion aborted.\nAn invalid file might exist.\n");
+
+  // A read error names the source.
+  if (!std::filesystem::exists("/proc/self/mem")) return;
+  const std::string destination = dir.File("out.ged");
+  const Outcome unreadable = RunCli("/proc/self/mem " + gedtest::ShellQuote(destination));
+  EXPECT_EQ(unreadable.status, 1);
+  EXPECT_EQ(unreadable.err, "lettrim-cli: Error reading From file /proc/self/mem\n");
+  EXPECT_EQ(unreadable.out, "Conversion aborted.\nAn invalid file might exist.\n");
 }
 
 TEST(LettrimCliTest, HelpDescribesEveryOption) {

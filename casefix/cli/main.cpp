@@ -186,7 +186,10 @@ int Convert(const std::string& sourceName, const std::string& destinationName,
   destination.close();
   if (destination.fail()) casefix::MarkWriteFailed(result);
 
-  const std::string warning = casefix::WarningText(result, sourceName);
+  std::string warning = casefix::WarningText(result, sourceName);
+  // The dialog's fixed texts name no file; here the file is named after them.
+  if (result.failure == casefix::CaseConversionFailure::WriteError) warning += " " + destinationName;
+  if (result.failure == casefix::CaseConversionFailure::ReadError) warning += " " + sourceName;
   if (!warning.empty()) PrintError(warning);
   const std::string message = casefix::FinalMessageText(result, options);
   std::printf("%s\n", message.c_str());
