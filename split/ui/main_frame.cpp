@@ -541,8 +541,8 @@ void CMainFrame::OnAbout() {
 }
 
 HelpWindow* CMainFrame::Help() {
-  if (!helpWindow) helpWindow = new HelpWindow(this);
-  return helpWindow;
+  if (!helpWindow) helpWindow = std::make_unique<HelpWindow>();
+  return helpWindow.get();
 }
 
 void CMainFrame::OnHelp() {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 
+#include <memory>  // std::unique_ptr
 #include <vector>  // std::vector
 
 #include "kinprune_doc.h"
@@ -110,5 +110,7 @@ class CMainFrame : public QMainWindow, public StatusPanes, private kinprune::Sta
   QLabel* messagePane = nullptr;
   QLabel* selectedCountPane = nullptr;
   QLabel* individualCountPane = nullptr;
-  QPointer<HelpWindow> helpWindow;
+  /// A window of its own, not a child of this one, so that it stays usable while an option
+  /// dialog that asked for it is still open.
+  std::unique_ptr<HelpWindow> helpWindow;
 };

@@ -17,7 +17,8 @@
 SelectOptionsDlg::SelectOptionsDlg(const QString& caption, QWidget* parent) : QDialog(parent) {
   setWindowTitle(caption);
   setWindowFlag(Qt::WindowContextHelpButtonHint, true);
-  setModal(true);
+  // Modal to the main window only: a help window opened from here stays usable.
+  setWindowModality(Qt::WindowModal);
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, &SelectOptionsDlg::HelpOnFocusedControl);
   // Many desktops draw no help button in the title bar; Shift+F1 arms the same pointer.
