@@ -194,6 +194,30 @@ class SelectionDialogsTest : public QObject {
     QVERIFY(!watchdog.Fired());
   }
 
+  void enterActsOnSelect() {
+    modaltest::Watchdog watchdog;
+    // Enter in a number field takes the typed number and ends with Select.
+    CTreeSelectDlg tree;
+    modaltest::AnswerNextModal([](QWidget* shown) {
+      auto* field = Child<GenerationSpinBox>(shown, "generationsEdit");
+      field->SetText(QString());
+      QTest::keyClicks(field, QStringLiteral("3"));
+      QTest::keyClick(field, Qt::Key_Return);
+    });
+    QCOMPARE(tree.exec(), int(SelectOptionsDlg::Selected));
+    QCOMPARE(tree.Values().generations, 3);
+    // Enter on a check box ends with Select too, and the values are stored.
+    CDescendantSelectDlg descendants;
+    modaltest::AnswerNextModal([](QWidget* shown) {
+      auto* spouses = Child<QCheckBox>(shown, "includeSpousesCheck");
+      spouses->setChecked(true);
+      QTest::keyClick(spouses, Qt::Key_Enter, Qt::KeypadModifier);
+    });
+    QCOMPARE(descendants.DoModal(), int(SelectOptionsDlg::Selected));
+    QCOMPARE(Stored(CDescendantSelectDlg::kSettingsKey), QStringLiteral("1,0,0,0,0"));
+    QVERIFY(!watchdog.Fired());
+  }
+
   void helpByControlNumber() {
     CDescendantSelectDlg dialog;
     QSignalSpy help(&dialog, &SelectOptionsDlg::helpRequested);
