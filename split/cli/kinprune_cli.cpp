@@ -6,6 +6,7 @@
 #include <cstring>      // std::strerror
 #include <filesystem>   // std::filesystem::status
 #include <fstream>      // std::ofstream
+#include <memory>       // std::unique_ptr, std::make_unique
 #include <ostream>      // std::ostream
 #include <string_view>  // std::string_view
 #include <utility>      // std::move
@@ -196,9 +197,9 @@ IndividualEntry* FindNamedIndividual(CKinpruneDoc& document, std::string_view ar
   return entry;
 }
 
-int RunList(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+int RunList(const std::vector<std::string>& words, std::ostream& out, std::ostream& err,
+            CKinpruneDoc& document) {
   if (words.size() != 2) return UsageError(err, "list needs exactly one FILE");
-  CKinpruneDoc document;
   if (!Load(document, words[1], err)) return kExitFailure;
   std::string line;
   for (const auto& [name, entry] : document.individualsByName) {
@@ -221,9 +222,9 @@ std::string DetailsForTerminal(const std::string& details) {
   return text;
 }
 
-int RunShow(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+int RunShow(const std::vector<std::string>& words, std::ostream& out, std::ostream& err,
+            CKinpruneDoc& document) {
   if (words.size() != 3) return UsageError(err, "show needs a FILE and an XREF");
-  CKinpruneDoc document;
   if (!Load(document, words[1], err)) return kExitFailure;
   const IndividualEntry* entry = FindNamedIndividual(document, words[2], err);
   if (entry == nullptr) return kExitFailure;
@@ -324,7 +325,7 @@ int SaveIntoSpecialFile(CKinpruneDoc& document, const std::string& path, std::os
   return kExitSuccess;
 }
 
-int RunSplit(const CommandLine& line, std::ostream& err) {
+int RunSplit(const CommandLine& line, std::ostream& err, CKinpruneDoc& document) {
   const std::vector<std::string>& words = line.words;
   if (words.size() < 4) return UsageError(err, "split needs a FILE, a DEST and at least one CMD");
   const std::string& sourcePath = words[1];
@@ -337,7 +338,6 @@ int RunSplit(const CommandLine& line, std::ostream& err) {
     commands.push_back(std::move(*parsed.command));
   }
 
-  CKinpruneDoc document;
   if (!Load(document, sourcePath, err)) return kExitFailure;
   for (const SplitCommand& command : commands) {
     const bool namesIndividual = command.kind != SplitCommandKind::Everyone &&
@@ -378,6 +378,13 @@ int RunSplit(const CommandLine& line, std::ostream& err) {
 const char* KinpruneCliUsage() { return kUsage; }
 
 int RunKinpruneCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::unique_ptr<CKinpruneDoc> document;
+  return RunKinpruneCli(args, out, err, document);
+}
+
+int RunKinpruneCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   std::unique_ptr<CKinpruneDoc>& document) {
+  document = std::make_unique<CKinpruneDoc>();
   const CommandLine line = ParseCommandLine(args);
   if (line.help) {
     out << kUsage;
@@ -387,9 +394,9 @@ int RunKinpruneCli(const std::vector<std::string>& args, std::ostream& out, std:
   if (line.words.empty()) return UsageError(err, "missing command: list, show or split");
   const std::string& command = line.words.front();
   if (line.force && command != "split") return UsageError(err, "--force applies to split only");
-  if (command == "list") return RunList(line.words, out, err);
-  if (command == "show") return RunShow(line.words, out, err);
-  if (command == "split") return RunSplit(line, err);
+  if (command == "list") return RunList(line.words, out, err, *document);
+  if (command == "show") return RunShow(line.words, out, err, *document);
+  if (command == "split") return RunSplit(line, err, *document);
   return UsageError(err, "unknown command '" + command + "'");
 }
 

@@ -6,7 +6,7 @@
 #include <sys/stat.h>  // ::fstat
 #include <unistd.h>    // ::read, ::close
 
-#include <algorithm>  // std::copy
+#include <algorithm>  // std::copy, std::sort, std::min
 #include <cerrno>     // errno
 #include <charconv>   // std::to_chars
 #include <cstring>    // std::strerror
@@ -82,7 +82,8 @@ bool ReadWholeFile(int fd, std::string& bytes) {
   };
   try {
     std::size_t got = 0;
-    bytes.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+    const std::size_t expected = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
+    bytes.resize(expected);
     if (!readInto(bytes.data(), bytes.size(), got)) return false;
     bytes.resize(got);
     // Whatever the size said, read on to the end: a file that grew meanwhile, a pipe or a device.
@@ -124,7 +125,12 @@ bool CKinpruneDoc::ReadLineAt(DocLine& line) {
   const char* data = fileData.data();
   const std::uint64_t start = readPos;
   std::uint64_t end = start;
-  while (end < fileLength && !IsLineEnd(static_cast<unsigned char>(data[end]))) ++end;
+  for (;;) {
+    // Most bytes are above CR, the larger of the two line-end bytes: one test per byte.
+    while (end < fileLength && static_cast<unsigned char>(data[end]) > '\r') ++end;
+    if (end >= fileLength || IsLineEnd(static_cast<unsigned char>(data[end]))) break;
+    ++end;
+  }
 
   // The terminator, and at most one more CR or LF with it.
   readPos = end;
@@ -327,27 +333,164 @@ OpenOutcome CKinpruneDoc::LoadFromMemory(std::string bytes, const std::string& n
   return outcome;
 }
 
+namespace {
+
+// The tables are built in bulk at the end of the load pass: their keys are sorted in a flat
+// array and then appended to the trees in order, which costs one comparison per node instead of
+// a descent with a string comparison at every level (on a million individuals the descents,
+// mostly cache misses on the strings, took most of the load).
+//
+// A sort key holds the first 16 bytes of its string as two big-endian numbers, so that most
+// comparisons never touch the string itself.
+struct SortKey {
+  std::uint64_t high = 0;
+  std::uint64_t low = 0;
+  std::size_t size = 0;
+  std::size_t index = 0;  // position in file order: equal strings keep file order
+  std::uint64_t payload = 0;
+};
+
+constexpr std::size_t kKeyPrefix = 16;
+
+std::uint64_t BigEndianBytes(std::string_view text, std::size_t from) {
+  std::uint64_t value = 0;
+  for (std::size_t k = from; k < from + 8; ++k) {
+    value <<= 8;
+    if (k < text.size()) value |= static_cast<unsigned char>(text[k]);
+  }
+  return value;
+}
+
+SortKey MakeSortKey(std::string_view text, std::size_t index, std::uint64_t payload = 0) {
+  return SortKey{BigEndianBytes(text, 0), BigEndianBytes(text, 8), text.size(), index, payload};
+}
+
+// The key's string: rebuilt from the prefix when it holds the whole string (the common case,
+// and no visit to the string's scattered bytes), otherwise textOf(index).
+template <class TextOf>
+std::string KeyText(const SortKey& key, TextOf textOf) {
+  if (key.size > kKeyPrefix) return std::string(textOf(key.index));
+  char bytes[kKeyPrefix];
+  for (std::size_t k = 0; k < 8; ++k) {
+    bytes[k] = static_cast<char>(key.high >> (56 - 8 * k));
+    bytes[8 + k] = static_cast<char>(key.low >> (56 - 8 * k));
+  }
+  return std::string(bytes, key.size);
+}
+
+// Sorts keys as their strings compare byte by byte as unsigned bytes, equal strings in file
+// order. textOf(index) gives the string of a key.
+template <class TextOf>
+void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
+  std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
+    if (a.size <= kKeyPrefix && b.size <= kKeyPrefix) {
+      // Both strings are entirely in the prefix, padded with zero bytes: the shorter is less.
+      if (a.size != b.size) return a.size < b.size;
+    } else {
+      const std::string_view restA = std::string_view(textOf(a.index)).substr(
+          std::min(a.size, kKeyPrefix));
+      const std::string_view restB = std::string_view(textOf(b.index)).substr(
+          std::min(b.size, kKeyPrefix));
+      const int order = restA.compare(restB);
+      if (order != 0) return order < 0;
+    }
+    return a.index < b.index;
+  });
+}
+
+// Whether two neighbours of a sorted key array name the same string.
+template <class TextOf>
+bool SameText(const SortKey& a, const SortKey& b, TextOf textOf) {
+  return a.high == b.high && a.low == b.low && a.size == b.size &&
+         (a.size <= kKeyPrefix || std::string_view(textOf(a.index)) == textOf(b.index));
+}
+
+// An individual as the load pass collects it.
+struct LoadedIndividual {
+  std::string name;  // display name, capitalised once the record ends
+  std::string xref;
+};
+
+// An identified level-0 line: its identifier (into fileData) and its offset.
+using LoadedRecord = std::pair<std::string_view, std::uint64_t>;
+
+// recordOffsets from the identified level-0 lines in file order; a later line wins.
+void BuildRecordOffsets(RecordOffsetMap& recordOffsets, const std::vector<LoadedRecord>& records) {
+  auto textOf = [&](std::size_t index) { return records[index].first; };
+  std::vector<SortKey> keys;
+  keys.reserve(records.size());
+  for (std::size_t index = 0; index < records.size(); ++index) {
+    keys.push_back(MakeSortKey(records[index].first, index, records[index].second));
+  }
+  SortKeys(keys, textOf);
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    if (k + 1 < keys.size() && SameText(keys[k], keys[k + 1], textOf)) continue;
+    recordOffsets.emplace_hint(recordOffsets.end(), KeyText(keys[k], textOf), keys[k].payload);
+  }
+}
+
+// individualsByName (equal names in file order) and individualByXref (a later individual wins).
+void BuildIndividualTables(IndividualsByName& individualsByName,
+                           IndividualByXref& individualByXref,
+                           std::vector<LoadedIndividual>& individuals) {
+  std::vector<SortKey> xrefKeys;
+  xrefKeys.reserve(individuals.size());
+  for (std::size_t index = 0; index < individuals.size(); ++index) {
+    xrefKeys.push_back(MakeSortKey(individuals[index].xref, index));
+  }
+
+  std::vector<IndividualEntry*> entryInFileOrder(individuals.size());
+  {
+    auto nameOf = [&](std::size_t index) -> std::string_view { return individuals[index].name; };
+    std::vector<SortKey> keys;
+    keys.reserve(individuals.size());
+    for (std::size_t index = 0; index < individuals.size(); ++index) {
+      keys.push_back(MakeSortKey(individuals[index].name, index));
+    }
+    SortKeys(keys, nameOf);
+    for (const SortKey& key : keys) {
+      auto& individual = individuals[key.index];
+      IndividualEntry entry{individual.name, std::move(individual.xref)};
+      auto node = individualsByName.emplace_hint(individualsByName.end(),
+                                                 std::move(individual.name), std::move(entry));
+      entryInFileOrder[key.index] = &node->second;
+    }
+  }
+
+  // The identifiers were moved into the entries; the long ones are read from there.
+  auto entryXrefOf = [&](std::size_t index) -> std::string_view {
+    return entryInFileOrder[index]->xref;
+  };
+  SortKeys(xrefKeys, entryXrefOf);
+  for (std::size_t k = 0; k < xrefKeys.size(); ++k) {
+    if (k + 1 < xrefKeys.size() && SameText(xrefKeys[k], xrefKeys[k + 1], entryXrefOf)) continue;
+    individualByXref.emplace_hint(individualByXref.end(), KeyText(xrefKeys[k], entryXrefOf),
+                                  entryInFileOrder[xrefKeys[k].index]);
+  }
+}
+
+}  // namespace
+
 void CKinpruneDoc::LoadPass(StatusSink* status) {
   readPos = 0;
   int lastPercent = -1;
-  bool pending = false;
-  std::string pendingXref;
-  std::string pendingName;
 
-  auto beginIndividual = [&](std::string_view xref) {
-    pending = true;
-    pendingXref.assign(xref);
-    pendingName.assign("!unknown");
-  };
+  // Individuals and identified level-0 lines in file order; the tables are built from them at
+  // the end.
+  std::vector<LoadedIndividual> individuals;
+  std::vector<LoadedRecord> records;
+  bool pending = false;
+
   auto setIndividualName = [&](std::string_view value) {
-    pendingName = BuildDisplayName(value);
-    if (pendingName.empty()) pendingName.assign("!unknown");
+    std::string& name = individuals.back().name;
+    name = BuildDisplayName(value);
+    if (name.empty()) name.assign("!unknown");
   };
   auto registerIndividual = [&] {
     pending = false;
-    ProperCaseName(pendingName);
-    auto entry = individualsByName.emplace(pendingName, IndividualEntry{pendingName, pendingXref});
-    individualByXref.insert_or_assign(pendingXref, &entry->second);
+    ProperCaseName(individuals.back().name);
   };
 
   DocLine line;
@@ -369,15 +512,21 @@ void CKinpruneDoc::LoadPass(StatusSink* status) {
     if (line.level == 0) {
       if (pending) registerIndividual();
       const bool hasXref = IsPointerValue(line.tag);
-      if (hasXref) recordOffsets.insert_or_assign(std::string(PointerXref(line.tag)), line.start);
+      if (hasXref) records.emplace_back(PointerXref(line.tag), line.start);
       if (line.value == "INDI") {
-        beginIndividual(hasXref ? PointerXref(line.tag) : std::string_view{});
+        pending = true;
+        individuals.push_back(
+            LoadedIndividual{"!unknown", std::string(hasXref ? PointerXref(line.tag) : std::string_view{})});
       }
     } else if (pending && line.tag == "NAME") {
       setIndividualName(line.value);
     }
   }
   if (pending) registerIndividual();
+
+  BuildRecordOffsets(recordOffsets, records);
+  records = {};
+  BuildIndividualTables(individualsByName, individualByXref, individuals);
 }
 
 bool CKinpruneDoc::NamesOpenedFile(const std::string& path) const {

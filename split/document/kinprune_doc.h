@@ -2,9 +2,10 @@
 // tables, the subset writer with its reference closure, and the details pane's text.
 #pragma once
 
+#include <bit>          // std::endian
 #include <cstdint>      // std::int32_t, std::uint64_t
+#include <cstring>      // std::memcpy
 #include <filesystem>   // std::filesystem::path
-#include <functional>   // std::less
 #include <iosfwd>       // std::ostream
 #include <limits>       // std::numeric_limits
 #include <map>          // std::map, std::multimap
@@ -48,11 +49,55 @@ struct IndividualEntry {
   bool selected = false;       ///< written by the selection engine, read by the writer
 };
 
-/// Identifier-keyed containers compare as unsigned bytes (std::less<> on std::string does) and
-/// accept std::string_view keys for lookups.
-using RecordOffsetMap = std::map<std::string, std::uint64_t, std::less<>>;
-using IndividualsByName = std::multimap<std::string, IndividualEntry, std::less<>>;
-using IndividualByXref = std::map<std::string, IndividualEntry*, std::less<>>;
+/// Byte-by-byte order of strings as unsigned bytes (the order of std::less<std::string>),
+/// transparent so that std::string_view keys look up std::string ones. Compares eight bytes at a
+/// time inline: identifiers are short, and a call to memcmp per tree level cost more than the
+/// comparison itself.
+struct ByteOrder {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const noexcept { return Less(a, b); }
+  static bool Less(std::string_view a, std::string_view b) noexcept {
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    const char* x = a.data();
+    const char* y = b.data();
+    std::size_t k = 0;
+    for (; k + 8 <= common; k += 8) {
+      std::uint64_t u;
+      std::uint64_t v;
+      std::memcpy(&u, x + k, 8);
+      std::memcpy(&v, y + k, 8);
+      if (u != v) return BigEndian(u) < BigEndian(v);
+    }
+    for (; k < common; ++k) {
+      const auto p = static_cast<unsigned char>(x[k]);
+      const auto q = static_cast<unsigned char>(y[k]);
+      if (p != q) return p < q;
+    }
+    return a.size() < b.size();
+  }
+
+ private:
+  // The eight bytes as loaded, read as a big-endian number: comparing these compares the bytes.
+  static std::uint64_t BigEndian(std::uint64_t loaded) noexcept {
+    if constexpr (std::endian::native == std::endian::big) {
+      return loaded;
+    } else {
+#if defined(__GNUC__) || defined(__clang__)
+      return __builtin_bswap64(loaded);
+#else
+      std::uint64_t swapped = 0;
+      for (int byte = 0; byte < 8; ++byte, loaded >>= 8) swapped = (swapped << 8) | (loaded & 0xFF);
+      return swapped;
+#endif
+    }
+  }
+};
+
+/// Identifier-keyed containers compare as unsigned bytes and accept std::string_view keys for
+/// lookups.
+using RecordOffsetMap = std::map<std::string, std::uint64_t, ByteOrder>;
+using IndividualsByName = std::multimap<std::string, IndividualEntry, ByteOrder>;
+using IndividualByXref = std::map<std::string, IndividualEntry*, ByteOrder>;
 
 /// One line as the reader returns it. The views point into CKinpruneDoc::fileData and stay
 /// valid until the next load (OnOpenDocument, LoadFromMemory), not just until the next read.

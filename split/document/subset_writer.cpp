@@ -33,7 +33,7 @@ namespace {
 using NeededSet = std::unordered_map<std::string_view, std::uint64_t>;
 constexpr std::uint64_t kNotLookedUp = CKinpruneDoc::kNoRecord - 1;
 // The work list stays ordered: its passes run in ascending xref order.
-using PendingSet = std::set<std::string_view>;
+using PendingSet = std::set<std::string_view, ByteOrder>;
 
 // Pointers under these tags name people whose records are not pulled in by the pointer itself:
 // a family does not bring along every member, only the ones written for other reasons.
@@ -413,7 +413,9 @@ SaveOutcome CKinpruneDoc::SaveSubset(const std::string& path, StatusSink* status
   if (IsSpecialFile(target)) return SaveIntoSpecialFile(target, path, status);
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::string temporaryName(".");
+  temporaryName.append(target.filename().string()).append(".XXXXXX");
+  std::string temporary = (folder / temporaryName).string();
   const int fd = ::mkstemp(temporary.data());
   if (fd < 0) {
     outcome.error = SaveErrorText(path, errno);

@@ -4,7 +4,6 @@
 #include <cstddef>      // std::size_t
 #include <cstdint>      // std::int32_t
 #include <deque>        // std::deque
-#include <functional>   // std::less
 #include <set>          // std::set
 #include <string>       // std::string
 #include <string_view>  // std::string_view
@@ -19,7 +18,7 @@ enum class SelectionTarget { Select, UnSelect };
 
 /// Identifiers (without '@' signs) ordered byte by byte as unsigned bytes; this order decides in
 /// which order the traversals read records, and so their texts and the undo record.
-using XrefSet = std::set<std::string, std::less<>>;
+using XrefSet = std::set<std::string, ByteOrder>;
 
 /// Values of the "Tree Selection Options" dialog.
 struct TreeOptions {
