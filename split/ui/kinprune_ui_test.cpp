@@ -174,6 +174,12 @@ class KinpruneUiTest : public QObject {
     // Outside a real drag the application delivers no drop, so the window gets it directly.
     static_cast<QObject&>(frame).event(&drop);
     QCOMPARE(RowTexts(List(frame)->model()), QStringList{"Lee, Ann"});
+    // No control takes a drop for itself (the find edit would type the file's name in), so
+    // a file dropped anywhere on the window reaches it.
+    QVERIFY(frame.acceptDrops());
+    for (const QWidget* control : frame.View()->findChildren<QWidget*>()) {
+      QVERIFY2(!control->acceptDrops(), qPrintable(control->objectName()));
+    }
     QCOMPARE(frame.RecentFiles().first(), small);
     QAction* recent2 = Action(frame, "actionRecentFile2");
     QVERIFY(recent2->isVisible());

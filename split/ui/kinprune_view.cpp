@@ -90,6 +90,8 @@ void CKinpruneView::CreateControls() {
   findEdit->setProperty(kHelpProperty, kControlHelpBase + kFindId);
   findEdit->setFixedWidth(HorizontalDialogUnits(metrics, kFindWidthUnits));
   findEdit->setValidator(new FittingTextValidator(findEdit));
+  // A file dropped anywhere on the window is opened by the window, not typed in as its name.
+  findEdit->setAcceptDrops(false);
   connect(findEdit, &QLineEdit::textEdited, this, &CKinpruneView::OnFindTextEdited);
 
   model = new IndividualListModel(this);
@@ -119,6 +121,8 @@ void CKinpruneView::CreateControls() {
   detailsEdit->setObjectName(QStringLiteral("detailsEdit"));
   detailsEdit->setProperty(kHelpProperty, kControlHelpBase + kDetailsId);
   detailsEdit->setReadOnly(true);
+  detailsEdit->setAcceptDrops(false);
+  detailsEdit->viewport()->setAcceptDrops(false);
   detailsEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
   detailsEdit->setTabStopDistance(DetailsTabStop(detailsEdit->fontMetrics(), kTabStopUnits));
 
