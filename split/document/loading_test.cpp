@@ -1,6 +1,10 @@
 // loading_test.cpp - the line reader, the load pass, the tables and the open lifecycle.
 #include <gtest/gtest.h>
 
+#include <algorithm>  // std::stable_sort, std::replace, std::is_sorted
+#include <map>        // std::map
+#include <random>     // std::mt19937
+
 #include "doc_test_helpers.h"
 #include "test_support.h"
 
@@ -146,6 +150,70 @@ TEST(LoadPassTest, LaterNamesAndDuplicatesAndOddRecords) {
   EXPECT_EQ(doc.recordOffsets.at("I2"), doc.fileData.find("0 @I2@ INDI\n1 NAME Ann /Same/\n0 X1"));
   EXPECT_NE(doc.FindIndividual(""), nullptr);
   for (const auto& [name, entry] : doc.individualsByName) EXPECT_FALSE(entry.selected);
+}
+
+// The tables are sorted in bulk with a 16-byte prefix before the rest of each string is looked
+// at; names and identifiers around that length, with shared prefixes, zero bytes and bytes from
+// 0x80 must come out exactly as byte-by-byte order and file order put them.
+TEST(LoadPassTest, TablesOrderLikeBytesWhateverTheLengthOfNamesAndXrefs) {
+  const std::vector<std::string> parts = {"a", "A", "ab", std::string("ab\0", 3), "abcdefghijklmnop",
+                                          "abcdefghijklmnopq", "abcdefghijklmno", "\xc3\xa9",
+                                          "Smith, John Jr", "Smith, John", "zz"};
+  std::mt19937 random(7);
+  auto pick = [&] {
+    std::string text = parts[random() % parts.size()];
+    if (random() % 2) text += parts[random() % parts.size()];
+    return text;
+  };
+  for (int round = 0; round < 40; ++round) {
+    std::string text = "0 HEAD\n";
+    std::vector<std::pair<std::string, std::string>> individuals;  // name, xref in file order
+    std::map<std::string, std::string> nameOfXref;                  // the later one wins
+    std::map<std::string, std::uint64_t> offsetOfXref;
+    for (int k = 0; k < 60; ++k) {
+      std::string xref = pick();
+      std::replace(xref.begin(), xref.end(), ' ', '_');
+      std::replace(xref.begin(), xref.end(), '\0', '0');
+      // Without slashes the value is the whole name, so names may end in a zero byte.
+      const std::string name = random() % 2 ? "/" + pick() + "/" : pick();
+      offsetOfXref[xref] = text.size();
+      text += "0 @" + xref + "@ INDI\n1 NAME " + name + "\n";
+      std::string shown = CKinpruneDoc::BuildDisplayName(name);
+      CKinpruneDoc::ProperCaseName(shown);
+      individuals.emplace_back(shown, xref);
+      nameOfXref[xref] = shown;
+    }
+    CKinpruneDoc doc;
+    Load(doc, text);
+    std::stable_sort(individuals.begin(), individuals.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::pair<std::string, std::string>> listed;
+    for (const auto& [name, entry] : doc.individualsByName) listed.emplace_back(name, entry.xref);
+    EXPECT_EQ(listed, individuals);
+
+    std::map<std::string, std::uint64_t> offsets(doc.recordOffsets.begin(), doc.recordOffsets.end());
+    EXPECT_EQ(offsets, offsetOfXref);
+    std::map<std::string, std::string> byXref;
+    for (const auto& [xref, entry] : doc.individualByXref) byXref[xref] = entry->name;
+    EXPECT_EQ(byXref, nameOfXref);
+    EXPECT_TRUE(std::is_sorted(doc.recordOffsets.begin(), doc.recordOffsets.end(),
+                               [](const auto& a, const auto& b) { return a.first < b.first; }));
+  }
+}
+
+TEST(LoadPassTest, ByteOrderIsTheOrderOfStdString) {
+  std::mt19937 random(11);
+  const std::string alphabet("\x00\x01" "aAzZ09@\x7f\x80\xff", 12);
+  for (int round = 0; round < 20000; ++round) {
+    std::string a, b;
+    const std::size_t common = random() % 20;
+    for (std::size_t k = 0; k < common; ++k) a += alphabet[random() % alphabet.size()];
+    b = a;
+    for (std::size_t k = random() % 4; k > 0; --k) a += alphabet[random() % alphabet.size()];
+    for (std::size_t k = random() % 4; k > 0; --k) b += alphabet[random() % alphabet.size()];
+    EXPECT_EQ(kinprune::ByteOrder::Less(a, b), a < b) << a << " / " << b;
+    EXPECT_EQ(kinprune::ByteOrder::Less(b, a), b < a) << a << " / " << b;
+  }
 }
 
 TEST(LoadPassTest, ShowsEachLoadingPercentOnce) {
