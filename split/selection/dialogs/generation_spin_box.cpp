@@ -1,6 +1,7 @@
 // generation_spin_box.cpp - a digits-only number edit whose arrows stop before its typed range does.
 #include "generation_spin_box.h"
 
+#include <QFocusEvent>
 #include <QLineEdit>
 
 #include <algorithm>  // std::clamp
@@ -55,4 +56,9 @@ QAbstractSpinBox::StepEnabled GenerationSpinBox::stepEnabled() const {
   if (number < kArrowMaximum) enabled |= StepUpEnabled;
   if (number > 0) enabled |= StepDownEnabled;
   return enabled;
+}
+
+void GenerationSpinBox::focusInEvent(QFocusEvent* event) {
+  QAbstractSpinBox::focusInEvent(event);
+  if (event->reason() != Qt::MouseFocusReason) lineEdit()->selectAll();
 }

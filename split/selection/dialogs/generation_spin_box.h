@@ -25,6 +25,9 @@ class GenerationSpinBox : public QAbstractSpinBox {
 
  protected:
   StepEnabled stepEnabled() const override;
+  /// Focus from the keyboard or from the dialog's opening selects the number, so that typing
+  /// replaces it ("3", not "03"); a click places the cursor as usual.
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   /// The typed number, or 0 when the text is no number (as the arrows treat it).

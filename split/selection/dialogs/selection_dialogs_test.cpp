@@ -218,6 +218,16 @@ class SelectionDialogsTest : public QObject {
     QVERIFY(!watchdog.Fired());
   }
 
+  void numberTypedOnOpeningReplacesTheZero() {
+    CTreeSelectDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto* field = Child<GenerationSpinBox>(&dialog, "generationsEdit");
+    QTRY_VERIFY(field->hasFocus());
+    QTest::keyClicks(field, QStringLiteral("3"));
+    QCOMPARE(field->Text(), QStringLiteral("3"));
+  }
+
   void helpByControlNumber() {
     CDescendantSelectDlg dialog;
     QSignalSpy help(&dialog, &SelectOptionsDlg::helpRequested);
