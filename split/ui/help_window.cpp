@@ -58,6 +58,7 @@ constexpr const char* kCompiledInRoot = "qrc:/help/";
 /// Where `cmake --install` puts the pages, relative to the program's folder.
 constexpr const char* kInstalledFolder = "../share/gedtools/help/kinprune";
 constexpr const char* kContentsPage = "index.html";
+constexpr const char* kCommandsPage = "kinprune.html#commands";
 
 QUrl HelpUrl(const char* page) {
   return HelpWindow::HelpRootFor(QCoreApplication::applicationDirPath())
@@ -92,6 +93,10 @@ QUrl HelpWindow::HelpRootFor(const QString& applicationDir) {
 }
 
 QUrl HelpWindow::TopicUrl(int contextNumber) {
+  constexpr int kLastCommand = 0xFFFF;
+  if (contextNumber > kCommandHelpBase && contextNumber <= kCommandHelpBase + kLastCommand) {
+    return HelpUrl(kCommandsPage);
+  }
   for (const Topic& topic : kTopics) {
     if (topic.contextNumber == contextNumber) return HelpUrl(topic.page);
   }

@@ -11,11 +11,15 @@ class QTextBrowser;
 class HelpWindow : public QDialog {
   Q_OBJECT
  public:
+  /// Help numbers of the menu commands are this base plus the command's number.
+  static constexpr int kCommandHelpBase = 0x10000;
+
   explicit HelpWindow(QWidget* parent = nullptr);
 
   void ShowContents();
   /// The topic of a help context number (0x20065 the main window, 0x70000 plus a control's
-  /// number for the window's and the option dialogs' controls); the contents for any other.
+  /// number for the window's and the option dialogs' controls, 0x10000 plus a command's number
+  /// for the commands); the contents for any other.
   void ShowTopic(int contextNumber);
   QUrl CurrentPage() const;
 

@@ -597,6 +597,13 @@ class KinpruneUiTest : public QObject {
     QCOMPARE(frame.Help()->CurrentPage(), QUrl(QStringLiteral("qrc:/help/kinprune.html#find")));
     QApplication::sendEvent(frame.View(), &whatsThis);
     QCOMPARE(frame.Help()->CurrentPage(), QUrl(QStringLiteral("qrc:/help/kinprune.html#window")));
+    // The help pointer on a toolbar button opens the help on the commands.
+    QWidget* familyButton = ToolBar(frame)->widgetForAction(Action(frame, "actionFamily"));
+    QHelpEvent query(QEvent::QueryWhatsThis, QPoint(2, 2), QPoint(2, 2));
+    QApplication::sendEvent(familyButton, &query);
+    QVERIFY(query.isAccepted());
+    QApplication::sendEvent(familyButton, &whatsThis);
+    QCOMPARE(frame.Help()->CurrentPage(), QUrl(QStringLiteral("qrc:/help/kinprune.html#commands")));
 
     // Help from inside an option dialog opens that dialog's page, in a window the open dialog
     // does not block: it can be scrolled and its links followed before the dialog is closed.

@@ -26,6 +26,8 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
+#include <utility>  // std::pair
+
 #include "five_field_setting.h"
 #include "help_window.h"
 #include "kinprune_view.h"
@@ -93,6 +95,12 @@ CMainFrame::CMainFrame(kinprune::CKinpruneDoc& document, QWidget* parent)
   connect(view, &CKinpruneView::listContextMenuRequested, this,
           [this](const QPoint& position) { selectMenu->popup(position); });
   WatchForHelpAndAccelerators(view);
+  for (QAction* action : toolBar->actions()) {
+    QWidget* button = toolBar->widgetForAction(action);
+    if (button != nullptr && button->property(CKinpruneView::kHelpProperty).isValid()) {
+      WatchForHelpAndAccelerators(button);
+    }
+  }
   for (QWidget* control : view->findChildren<QWidget*>()) {
     if (control->property(CKinpruneView::kHelpProperty).isValid()) {
       WatchForHelpAndAccelerators(control);
@@ -238,6 +246,18 @@ void CMainFrame::createToolBar() {
   toolBar->addAction(aboutAction);
   toolBar->addAction(contextHelpAction);
   addToolBar(Qt::TopToolBarArea, toolBar);
+  // Context help on a button: the command's help number, as the desktop it was designed for
+  // numbers commands.
+  const std::pair<QAction*, int> buttonCommands[] = {
+      {openAction, 57601},      {saveAsAction, 57604},      {familyAction, 32772},
+      {ancestorsAction, 32773}, {descendantsAction, 32774}, {treeAction, 32775},
+      {everyoneAction, 32776},  {invertAction, 32777},      {undoRedoAction, 32787},
+      {aboutAction, 57664},     {contextHelpAction, 57669}};
+  for (const auto& [action, commandId] : buttonCommands) {
+    if (QWidget* button = toolBar->widgetForAction(action)) {
+      button->setProperty(CKinpruneView::kHelpProperty, HelpWindow::kCommandHelpBase + commandId);
+    }
+  }
 
   QAction* toggle = toolBar->toggleViewAction();
   toggle->setObjectName(QStringLiteral("actionToolbar"));
