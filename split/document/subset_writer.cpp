@@ -16,6 +16,7 @@
 #include <ostream>     // std::ostream
 #include <set>         // std::set
 #include <unordered_map>  // std::unordered_map, std::unordered_multimap
+#include <utility>        // std::pair
 #include <vector>      // std::vector
 
 #include "file_identity.h"
@@ -32,8 +33,9 @@ namespace {
 // record offset once it has been looked up.
 using NeededSet = std::unordered_map<std::string_view, std::uint64_t>;
 constexpr std::uint64_t kNotLookedUp = CKinpruneDoc::kNoRecord - 1;
-// The work list stays ordered: its passes run in ascending xref order.
-using PendingSet = std::set<std::string_view, ByteOrder>;
+// The work list stays ordered: its passes run in ascending xref order. Its keys are copies held
+// in the nodes: views into the file would make every comparison of a tree descent a cache miss.
+using PendingSet = std::set<std::string, ByteOrder>;
 
 // Pointers under these tags name people whose records are not pulled in by the pointer itself:
 // a family does not bring along every member, only the ones written for other reasons.
@@ -190,7 +192,7 @@ struct CKinpruneDoc::Writer {
       if (!doc.BeginRecordAt(offset, line)) continue;
       do {
         if (line.hasLevel && IsPointerValue(line.value)) {
-          pendingXrefs.insert(PointerXref(line.value));
+          pendingXrefs.emplace(PointerXref(line.value));
         }
       } while (doc.NextRecordLine(line));
     }
@@ -202,8 +204,8 @@ struct CKinpruneDoc::Writer {
     auto it = pendingXrefs.begin();
     while (!pendingXrefs.empty()) {
       if (it == pendingXrefs.end()) it = pendingXrefs.begin();
-      const std::string_view xref = *it;
-      const std::uint64_t offset = doc.RecordOffset(xref);
+      // The needed set keeps the record table's key, which outlives this save.
+      const auto [xref, offset] = LookUpRecord(*it);
       const bool added = neededXrefs.insert_or_assign(xref, offset).second;
       if (added) ScanDeferred(xref);
       if (offset != kNoRecord) {
@@ -214,6 +216,15 @@ struct CKinpruneDoc::Writer {
       }
       it = pendingXrefs.erase(it);
     }
+  }
+
+  // RecordOffset, with the record table's own copy of the xref.
+  std::pair<std::string_view, std::uint64_t> LookUpRecord(std::string_view xref) {
+    auto it = doc.recordOffsets.lower_bound(xref);
+    if (it == doc.recordOffsets.end() || it->first != xref) {
+      it = doc.recordOffsets.emplace_hint(it, std::string(xref), kNoRecord);
+    }
+    return {it->first, it->second};
   }
 
   void ScanDeferred(std::string_view xref) {
@@ -244,7 +255,7 @@ struct CKinpruneDoc::Writer {
         skipLevel = depth;
         deferredLines.emplace(target, DeferredLines{doc.readPos, line.level});
       } else {
-        pendingXrefs.insert(target);
+        pendingXrefs.emplace(target);
       }
     }
   }

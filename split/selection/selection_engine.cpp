@@ -44,6 +44,9 @@ bool ForEachLink(CKinpruneDoc& document, std::string_view xref, Fn&& fn) {
   });
 }
 
+// Moves the nodes of source into target (no copies, no allocation) and empties source. The steps
+// of a traversal add what they have read to their done set this way, after the step: no step
+// consults the done set it adds to.
 void MergeInto(XrefSet& target, XrefSet& source) {
   target.merge(source);
   source.clear();  // merge leaves behind the keys target already had
@@ -190,17 +193,15 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
       });
       if (!found) noteMissing(person);
-      sets.doneIndividuals.insert(person);
     }
-    sets.pendingIndividuals.clear();
+    MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
     for (const std::string& family : sets.pendingFamilies) {
       const bool found = ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
       });
       if (!found) noteMissing(family);
-      sets.doneFamilies.insert(family);
     }
-    sets.pendingFamilies.clear();
+    MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
   ApplySelection(sets.doneIndividuals, sets.pendingIndividuals, target);
   ReportSelectedCount();
@@ -230,16 +231,14 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
         ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
           if (tag == kTagFamc) InsertUnless(sets.pendingFamilies, xref, spouseAncestryFamilies);
         });
-        sets.doneIndividuals.insert(person);
       }
-      sets.pendingIndividuals.clear();
+      MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
       for (const std::string& family : sets.pendingFamilies) {
         ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
           if (IsSpouseTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         });
-        spouseAncestryFamilies.insert(family);
       }
-      sets.pendingFamilies.clear();
+      MergeInto(spouseAncestryFamilies, sets.pendingFamilies);
     }
     sets.doneIndividuals.clear();
   }
@@ -263,9 +262,8 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
           }
         }
       });
-      sets.doneIndividuals.insert(person);
     }
-    sets.pendingIndividuals.clear();
+    MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
     for (const std::string& family : sets.pendingFamilies) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagChil) {
@@ -278,9 +276,8 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
           InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         }
       });
-      sets.doneFamilies.insert(family);
     }
-    sets.pendingFamilies.clear();
+    MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
   MergeInto(sets.pendingIndividuals, sets.doneIndividuals);
   sets.doneFamilies.clear();
@@ -313,9 +310,8 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
           }
         }
       });
-      sets.doneIndividuals.insert(person);
     }
-    sets.pendingIndividuals.clear();
+    MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
     for (const std::string& family : sets.pendingFamilies) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag)) {
@@ -328,9 +324,8 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
           InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         }
       });
-      sets.doneFamilies.insert(family);
     }
-    sets.pendingFamilies.clear();
+    MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
 
   if (options.includeSpousesParents) {
@@ -368,16 +363,14 @@ void SelectionEngine::CollateralExpansion(FloodSets& sets, std::int32_t collater
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
       });
-      sets.doneIndividuals.insert(person);
     }
-    sets.pendingIndividuals.clear();
+    MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
     for (const std::string& family : sets.pendingFamilies) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
       });
-      sets.doneFamilies.insert(family);
     }
-    sets.pendingFamilies.clear();
+    MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
 }
 
