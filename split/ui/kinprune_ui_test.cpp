@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -376,9 +378,18 @@ class KinpruneUiTest : public QObject {
     CMainFrame& frame = app->MainFrame();
     List(frame)->setCurrentIndex(List(frame)->model()->index(0, 0));
     QStringList texts;
-    AnswerLongMessageBox(&texts);
+    bool wholeTextInView = false;
+    AnswerLongMessageBox(&texts, [&wholeTextInView](QDialog* box) {
+      // A short text shows whole, without a scroll bar.
+      auto* area = box->findChild<QScrollArea*>();
+      auto* text = box->findChild<QLabel*>(QStringLiteral("longMessageText"));
+      wholeTextInView = !area->verticalScrollBar()->isVisible() &&
+                        text->heightForWidth(text->width()) <= area->viewport()->height() &&
+                        text->width() <= area->viewport()->width();
+    });
     AnswerDialog("selectButton", nullptr);
     Action(frame, "actionTree")->trigger();
+    QVERIFY(wholeTextInView);
     QCOMPARE(texts, QStringList{QStringLiteral(
                         "There is an error in this GEDCOM file.\n\nThe following referenced "
                         "individuals are missing:\nF8, F9")});

@@ -45,17 +45,20 @@ void LongMessageBox::showEvent(QShowEvent* event) {
 }
 
 void LongMessageBox::FitToScreen() {
-  // As wide as a message box would make it, as tall as the text needs up to about half the
-  // screen; beyond that the text scrolls.
+  // As wide as the longest line (with a letter to spare for rounding) up to what a message box
+  // would take, as tall as the text needs up to half the screen; beyond that the text scrolls.
+  // The scroll bar is either always there or never, so that its coming and going cannot
+  // narrow the text into more lines than were measured.
   const QRect available = screen()->availableGeometry();
+  const QFontMetrics metrics = label->fontMetrics();
   const int widest = std::min(std::max(available.width() / 2, 200), 500);
-  const int longestLine = label->fontMetrics().boundingRect(QRect(), 0, label->text()).width();
-  const int textWidth = std::min(widest, longestLine + 1);
+  const int longestLine = metrics.boundingRect(QRect(), 0, label->text()).width();
+  const int textWidth = std::min(widest, longestLine + metrics.averageCharWidth());
   const int textHeight = label->heightForWidth(textWidth);
   const int shownHeight = std::min(textHeight, available.height() / 2);
-  const int scrollBarRoom =
-      textHeight > shownHeight ? scrollArea->verticalScrollBar()->sizeHint().width() : 0;
-  const int width = textWidth + scrollBarRoom;
-  scrollArea->setFixedSize(width, shownHeight);
+  const bool scrolls = textHeight > shownHeight;
+  scrollArea->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  const int scrollBarRoom = scrolls ? scrollArea->verticalScrollBar()->sizeHint().width() : 0;
+  scrollArea->setFixedSize(textWidth + scrollBarRoom, shownHeight);
   adjustSize();
 }
