@@ -97,8 +97,10 @@ WrittenFile ReadWritten(const std::vector<gedfuzz::TextLine>& lines) {
       file.recordIds.insert(current);
       continue;
     }
-    if (fields.hasLevel && gedfuzz::IsIdentifierShaped(fields.value) && fields.value.size() >= 2) {
-      const std::string target(fields.value.substr(1, fields.value.size() - 2));
+    if (fields.hasLevel && gedfuzz::IsIdentifierShaped(fields.value)) {
+      // A lone "@" points to the empty identifier, as in the document.
+      const std::string target(fields.value.size() >= 2 ? fields.value.substr(1, fields.value.size() - 2)
+                                                        : std::string_view());
       if (target != current) file.pointedToFromOtherRecords.insert(target);
     }
   }
