@@ -63,6 +63,30 @@ TEST(LineReaderTest, EndsLinesOnlyAtCrOrLf) {
   EXPECT_EQ(ReadAll("0 TRLR")[0], (Line{0, "TRLR", "", true}));
 }
 
+// The reader looks for line ends eight bytes at a time; control bytes just below and above CR,
+// tabs and bytes from 0x80 at every position of a word must neither end a line nor hide an end.
+TEST(LineReaderTest, FindsEveryLineEndWhereverItFallsInAWord) {
+  const std::string filler("aZ \t\x01\x0c\x0e\x0f\x7f\x80\x8d\x8a\xff", 13);
+  const std::string ends[] = {"\r\n", "\n", "\r", "\n\r"};
+  std::mt19937 random(5);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    std::vector<std::string> values;
+    for (int k = 0, lines = 1 + static_cast<int>(random() % 12); k < lines; ++k) {
+      std::string value = "v";
+      for (std::size_t n = random() % 40; n > 0; --n) value += filler[random() % filler.size()];
+      values.push_back(value);
+      text += "1 NOTE " + value;
+      if (k + 1 < lines || random() % 2) text += ends[random() % 4];
+    }
+    const std::vector<Line> lines = ReadAll(text);
+    ASSERT_EQ(lines.size(), values.size()) << round;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+      EXPECT_EQ(lines[k], (Line{1, "NOTE", values[k], true})) << round << " " << k;
+    }
+  }
+}
+
 TEST(LineReaderTest, SkipsBlankLinesAndByteOrderMark) {
   const std::vector<Line> expected = {{0, "HEAD", "", true}, {1, "NOTE", "x", true}};
   EXPECT_EQ(ReadAll("\xEF\xBB\xBF" "0 HEAD\r\n1 NOTE x\r\n"), expected);
