@@ -70,6 +70,9 @@ QUrl HelpUrl(const char* page) {
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), browser(new QTextBrowser(this)) {
   setObjectName(QStringLiteral("helpWindow"));
   setWindowTitle(UiText::HelpCaption());
+  // A window of its own, like a separate help viewer: not a dialog, which the desktop would
+  // attach to the active window (and to whatever option dialog is open over it).
+  setWindowFlags(Qt::Window);
   browser->setObjectName(QStringLiteral("helpBrowser"));
   browser->setOpenExternalLinks(true);
   auto* layout = new QVBoxLayout(this);

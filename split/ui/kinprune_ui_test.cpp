@@ -630,6 +630,9 @@ class KinpruneUiTest : public QObject {
     Action(frame, "actionAncestors")->trigger();
     QVERIFY(helpShownFromDialog);
     QCOMPARE(blocked.count, 0);
+    // Its own window, like a separate help viewer, attached to none of the program's windows.
+    QCOMPARE(frame.Help()->windowType(), Qt::Window);
+    QCOMPARE(frame.Help()->parentWidget(), nullptr);
     QCOMPARE(frame.Help()->CurrentPage(), QUrl(QStringLiteral("qrc:/help/ancestors.html#tree")));
     for (const int context : {0x70000 + 1041, 0x70000 + 1016, 0x70000 + 1033, 0x70000 + 1039}) {
       QVERIFY(!HelpWindow::TopicUrl(context).path().endsWith(QStringLiteral("index.html")));
