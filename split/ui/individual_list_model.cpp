@@ -29,6 +29,12 @@ BytesReadAs HowTextFromBytesReads(std::string_view bytes) {
 IndividualListModel::IndividualListModel(QObject* parent)
     : QAbstractListModel(parent), selectedIcon(SelectedArrowIcon()), emptyIcon(EmptyRowIcon()) {}
 
+void IndividualListModel::Clear() {
+  beginResetModel();
+  rows.clear();
+  endResetModel();
+}
+
 void IndividualListModel::Fill(kinprune::CKinpruneDoc& document,
                                const std::function<void(int)>& progress) {
   beginResetModel();

@@ -20,6 +20,10 @@ class IndividualListModel : public QAbstractListModel {
   /// told each whole percentage once, as the rows are filled.
   void Fill(kinprune::CKinpruneDoc& document, const std::function<void(int)>& progress);
 
+  /// Drops every row, so that nothing points into the document's tables while a load
+  /// replaces them (the status bar repaints the list during the load).
+  void Clear();
+
   kinprune::IndividualEntry* EntryAt(int row) const;
   /// The bytes that text stands for among the names: Latin-1 when the names that are not plain
   /// ASCII are mostly shown as Latin-1 (and text can be written so), UTF-8 otherwise. A search

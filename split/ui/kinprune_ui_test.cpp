@@ -161,13 +161,18 @@ class KinpruneUiTest : public QObject {
     Action(frame, "actionOpen")->trigger();
     QCOMPARE(List(frame)->model()->rowCount(), 12);
 
-    // A failed open leaves the loaded file as it was.
+    // A failed open leaves the loaded file as it was, its selection and undo record included.
+    Action(frame, "actionEveryone")->trigger();
+    QCOMPARE(SelectedNames(frame).size(), 12);
     {
       MessageBoxResponder boxes([](const QString&) { return QMessageBox::Ok; });
       QVERIFY(!frame.OpenFile(workDir.filePath("nothere.ged")));
       QCOMPARE(boxes.texts.size(), 1);
     }
     QCOMPARE(List(frame)->model()->rowCount(), 12);
+    QCOMPARE(SelectedNames(frame).size(), 12);
+    Action(frame, "actionUndoRedo")->trigger();
+    QCOMPARE(SelectedNames(frame), QStringList{});
 
     const QString small = WriteFile("small.ged", "0 HEAD\r\n0 @I1@ INDI\r\n1 NAME Ann /Lee/\r\n0 TRLR\r\n");
     QMimeData mime;

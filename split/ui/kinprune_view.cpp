@@ -145,6 +145,14 @@ void CKinpruneView::OnInitialUpdate() {
   emit saveEnabledChanged(selection.SaveEnabled());
 }
 
+void CKinpruneView::ReleaseRows() {
+  model->Clear();
+}
+
+void CKinpruneView::RestoreRows() {
+  model->Fill(document, {});
+}
+
 void CKinpruneView::FillList() {
   const QString previousMessage = panes.PaneText(StatusPanes::MessagePane);
   {

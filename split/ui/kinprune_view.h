@@ -34,6 +34,11 @@ class CKinpruneView : public QWidget, private kinprune::SelectionReporter {
   /// Shows the document as freshly loaded: the list refilled, the details empty, nobody
   /// selected and an empty undo record.
   void OnInitialUpdate();
+  /// Before a load: the list lets go of the document's entries, which the load replaces.
+  void ReleaseRows();
+  /// After a failed load, which leaves the document as it was: the same rows again, with the
+  /// selection and its undo record kept.
+  void RestoreRows();
 
   void OnSelectFamily();
   void OnSelectAncestors();

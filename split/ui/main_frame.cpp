@@ -405,9 +405,11 @@ bool CMainFrame::OpenFile(const QString& path) {
   kinprune::OpenOutcome outcome;
   {
     WaitCursor wait;
+    view->ReleaseRows();
     outcome = document.OnOpenDocument(QFile::encodeName(path).toStdString(), this);
   }
   if (!outcome.ok) {
+    view->RestoreRows();
     SetPaneText(MessagePane, UiText::IdleMessage());
     QMessageBox::warning(this, UiText::ProgramName(), QString::fromStdString(outcome.error));
     // A file that cannot be opened any more leaves the recent-file list.
