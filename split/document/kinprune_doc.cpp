@@ -460,17 +460,11 @@ void BuildRecordOffsets(RecordOffsetMap& recordOffsets, const std::vector<Loaded
 void BuildIndividualTables(IndividualsByName& individualsByName,
                            IndividualByXref& individualByXref,
                            std::vector<LoadedIndividual>& individuals) {
-  std::vector<SortKey> xrefKeys;
-  xrefKeys.reserve(individuals.size());
-  for (std::size_t index = 0; index < individuals.size(); ++index) {
-    xrefKeys.push_back(MakeSortKey(individuals[index].xref, index));
-  }
-
   std::vector<IndividualEntry*> entryInFileOrder(individuals.size());
+  std::vector<SortKey> keys;
+  keys.reserve(individuals.size());
   {
     auto nameOf = [&](std::size_t index) -> std::string_view { return individuals[index].name; };
-    std::vector<SortKey> keys;
-    keys.reserve(individuals.size());
     for (std::size_t index = 0; index < individuals.size(); ++index) {
       keys.push_back(MakeSortKey(individuals[index].name, index));
     }
@@ -489,16 +483,24 @@ void BuildIndividualTables(IndividualsByName& individualsByName,
       entryInFileOrder[key.index] = &node->second;
     }
   }
+  individuals = {};  // only moved-from shells are left; the peak of the load is here
 
-  // The identifiers were moved into the entries; the long ones are read from there.
-  auto entryXrefOf = [&](std::size_t index) -> std::string_view {
+  // The identifiers are now in the entries; the same key array sorts them.
+  auto xrefOf = [&](std::size_t index) -> std::string_view {
     return entryInFileOrder[index]->xref;
   };
-  SortKeys(xrefKeys, entryXrefOf);
-  for (std::size_t k = 0; k < xrefKeys.size(); ++k) {
-    if (k + 1 < xrefKeys.size() && SameText(xrefKeys[k], xrefKeys[k + 1], entryXrefOf)) continue;
-    individualByXref.emplace_hint(individualByXref.end(), KeyText(xrefKeys[k], entryXrefOf),
-                                  entryInFileOrder[xrefKeys[k].index]);
+  keys.clear();
+  for (std::size_t index = 0; index < entryInFileOrder.size(); ++index) {
+    if (index + kFetchAhead < entryInFileOrder.size()) {
+      Prefetch(entryInFileOrder[index + kFetchAhead]);
+    }
+    keys.push_back(MakeSortKey(xrefOf(index), index));
+  }
+  SortKeys(keys, xrefOf);
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    if (k + 1 < keys.size() && SameText(keys[k], keys[k + 1], xrefOf)) continue;
+    individualByXref.emplace_hint(individualByXref.end(), KeyText(keys[k], xrefOf),
+                                  entryInFileOrder[keys[k].index]);
   }
 }
 

@@ -15,7 +15,7 @@
 #include <new>         // std::bad_alloc
 #include <ostream>     // std::ostream
 #include <set>         // std::set
-#include <unordered_map>  // std::unordered_map, std::unordered_multimap
+#include <unordered_map>  // std::unordered_multimap
 #include <utility>        // std::pair
 #include <vector>      // std::vector
 
@@ -27,12 +27,99 @@ namespace kinprune {
 
 namespace {
 
-// The xrefs of one save are views of bytes that outlive it: pointer values in fileData and the
-// xrefs of the individual entries. Membership is a hash lookup, since the records to write are
-// put in file order by their offsets and not by the order of this set. Each needed xref keeps its
-// record offset once it has been looked up.
-using NeededSet = std::unordered_map<std::string_view, std::uint64_t>;
 constexpr std::uint64_t kNotLookedUp = CKinpruneDoc::kNoRecord - 1;
+
+// The needed xrefs of one save, each with its record offset once it has been looked up. The xrefs
+// are views of bytes that outlive the save: pointer values in fileData, the xrefs of the
+// individual entries and the keys of recordOffsets. Membership is a hash lookup, since the records
+// to write are put in file order by their offsets and not by the order of this set: open
+// addressing in one array, each slot with the full hash, so that a lookup touches the array and,
+// on a hash match, the xref's bytes, and an insert allocates nothing.
+class NeededSet {
+ public:
+  struct Slot {
+    std::uint64_t hash = 0;
+    std::string_view xref;
+    std::uint64_t offset = 0;
+    bool used = false;
+  };
+
+  void reserve(std::size_t count) {
+    std::size_t capacity = 16;
+    while (3 * capacity < 4 * count) capacity *= 2;
+    if (capacity > slots.size()) Rehash(capacity);
+  }
+  std::size_t size() const { return count; }
+  bool contains(std::string_view xref) const { return Find(xref, Hash(xref)) != nullptr; }
+
+  /// Adds xref with offset unless present. True when it was added.
+  bool try_emplace(std::string_view xref, std::uint64_t offset) {
+    return Insert(xref, offset, false);
+  }
+  /// Adds xref with offset, or sets the offset of the one present. True when it was added.
+  bool insert_or_assign(std::string_view xref, std::uint64_t offset) {
+    return Insert(xref, offset, true);
+  }
+
+  template <class Fn>
+  void ForEach(Fn&& fn) const {
+    for (const Slot& slot : slots) {
+      if (slot.used) fn(slot.xref, slot.offset);
+    }
+  }
+
+ private:
+  static std::uint64_t Hash(std::string_view xref) {
+    std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a, then a final mix of the high bits down
+    for (char c : xref) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    hash ^= hash >> 32;
+    hash *= 0x9e3779b97f4a7c15u;
+    return hash ^ (hash >> 29);
+  }
+
+  const Slot* Find(std::string_view xref, std::uint64_t hash) const {
+    if (slots.empty()) return nullptr;
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
+      const Slot& slot = slots[k];
+      if (!slot.used) return nullptr;
+      if (slot.hash == hash && slot.xref == xref) return &slot;
+    }
+  }
+
+  bool Insert(std::string_view xref, std::uint64_t offset, bool assign) {
+    if (4 * (count + 1) > 3 * slots.size()) Rehash(slots.empty() ? 16 : 2 * slots.size());
+    const std::uint64_t hash = Hash(xref);
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
+      Slot& slot = slots[k];
+      if (!slot.used) {
+        slot = Slot{hash, xref, offset, true};
+        ++count;
+        return true;
+      }
+      if (slot.hash == hash && slot.xref == xref) {
+        if (assign) slot.offset = offset;
+        return false;
+      }
+    }
+  }
+
+  void Rehash(std::size_t capacity) {
+    std::vector<Slot> old(capacity);
+    old.swap(slots);
+    const std::size_t mask = slots.size() - 1;
+    for (const Slot& slot : old) {
+      if (!slot.used) continue;
+      std::size_t k = slot.hash & mask;
+      while (slots[k].used) k = (k + 1) & mask;
+      slots[k] = slot;
+    }
+  }
+
+  std::vector<Slot> slots;  // a power of two in size, at most three quarters used
+  std::size_t count = 0;
+};
 // The work list stays ordered: its passes run in ascending xref order. Its keys are copies held
 // in the nodes: views into the file would make every comparison of a tree descent a cache miss.
 using PendingSet = std::set<std::string, ByteOrder>;
@@ -206,7 +293,7 @@ struct CKinpruneDoc::Writer {
       if (it == pendingXrefs.end()) it = pendingXrefs.begin();
       // The needed set keeps the record table's key, which outlives this save.
       const auto [xref, offset] = LookUpRecord(*it);
-      const bool added = neededXrefs.insert_or_assign(xref, offset).second;
+      const bool added = neededXrefs.insert_or_assign(xref, offset);
       if (added) ScanDeferred(xref);
       if (offset != kNoRecord) {
         doc.readPos = offset;
@@ -263,11 +350,11 @@ struct CKinpruneDoc::Writer {
   void WriteRecords() {
     std::vector<std::uint64_t> offsets;
     offsets.reserve(neededXrefs.size());
-    for (const auto& [xref, known] : neededXrefs) {
+    neededXrefs.ForEach([&](std::string_view xref, std::uint64_t known) {
       const std::uint64_t offset = known == kNotLookedUp ? doc.RecordOffset(xref) : known;
       // The first record went out as the header copy already.
       if (offset != kNoRecord && offset != doc.firstLineOffset) offsets.push_back(offset);
-    }
+    });
     std::sort(offsets.begin(), offsets.end());
 
     const std::uint64_t count = offsets.size();
