@@ -205,7 +205,8 @@ void CKinpruneDoc::XrefFromPointer(std::string& xref, std::string_view pointer) 
 
 std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) {
   auto it = recordOffsets.lower_bound(xref);
-  if (it != recordOffsets.end() && it->first == xref) return it->second;
+  // The first key not less than xref is xref itself unless xref is less than it.
+  if (it != recordOffsets.end() && !ByteOrder::Less(xref, it->first)) return it->second;
   // Remembered as missing so that repeated lookups of a dangling pointer stay cheap.
   recordOffsets.emplace_hint(it, std::string(xref), kNoRecord);
   return kNoRecord;

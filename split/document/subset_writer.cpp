@@ -308,7 +308,7 @@ struct CKinpruneDoc::Writer {
   // RecordOffset, with the record table's own copy of the xref.
   std::pair<std::string_view, std::uint64_t> LookUpRecord(std::string_view xref) {
     auto it = doc.recordOffsets.lower_bound(xref);
-    if (it == doc.recordOffsets.end() || it->first != xref) {
+    if (it == doc.recordOffsets.end() || ByteOrder::Less(xref, it->first)) {
       it = doc.recordOffsets.emplace_hint(it, std::string(xref), kNoRecord);
     }
     return {it->first, it->second};
