@@ -1,4 +1,5 @@
 // main.cpp - entry point of kinprune-cli.
+#include <cstdio>    // std::fflush
 #include <cstdlib>   // std::_Exit
 #include <iostream>  // std::cout, std::cerr
 #include <memory>    // std::unique_ptr
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     std::cerr << "Out of Memory\n";
     status = kinprune::kExitFailure;
   }
+  // _Exit runs no exit handlers: everything buffered, in the streams or in stdio, goes out now.
   std::cerr.flush();
+  if (std::fflush(nullptr) != 0 && status == kinprune::kExitSuccess) status = kinprune::kExitFailure;
   std::_Exit(status);
 }
