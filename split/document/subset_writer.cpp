@@ -279,7 +279,7 @@ struct CKinpruneDoc::Writer {
       if (!doc.BeginRecordAt(offset, line)) continue;
       do {
         if (line.hasLevel && IsPointerValue(line.value)) {
-          pendingXrefs.emplace(PointerXref(line.value));
+          AddPending(PointerXref(line.value));
         }
       } while (doc.NextRecordLine(line));
     }
@@ -302,6 +302,14 @@ struct CKinpruneDoc::Writer {
         ScanLines(0);
       }
       it = pendingXrefs.erase(it);
+    }
+  }
+
+  // An xref met again costs one descent and no node (emplace would build the node first).
+  void AddPending(std::string_view xref) {
+    const auto place = pendingXrefs.lower_bound(xref);
+    if (place == pendingXrefs.end() || ByteOrder::Less(xref, *place)) {
+      pendingXrefs.emplace_hint(place, xref);
     }
   }
 
@@ -342,7 +350,7 @@ struct CKinpruneDoc::Writer {
         skipLevel = depth;
         deferredLines.emplace(target, DeferredLines{doc.readPos, line.level});
       } else {
-        pendingXrefs.emplace(target);
+        AddPending(target);
       }
     }
   }

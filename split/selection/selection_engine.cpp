@@ -22,8 +22,16 @@ std::string IndividualsFound(std::size_t count) {
 
 bool Contains(const XrefSet& set, std::string_view xref) { return set.find(xref) != set.end(); }
 
+// Adds xref to set. An xref met again (a family reached from each of its members) costs one
+// descent and no node: emplace would build the node, string included, before finding the
+// duplicate.
+void Insert(XrefSet& set, std::string_view xref) {
+  const auto place = set.lower_bound(xref);
+  if (place == set.end() || ByteOrder::Less(xref, *place)) set.emplace_hint(place, xref);
+}
+
 void InsertUnless(XrefSet& target, std::string_view xref, const XrefSet& exclude) {
-  if (!Contains(exclude, xref)) target.emplace(xref);
+  if (!Contains(exclude, xref)) Insert(target, xref);
 }
 
 /// Calls fn(tag, xref) for each line of xref's record below its level-0 line whose value is a
@@ -184,7 +192,7 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
     anyMissing = true;
   };
 
-  sets.pendingIndividuals.emplace(start);
+  Insert(sets.pendingIndividuals, start);
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size());
@@ -217,12 +225,12 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
 
   if (options.includeAncestorTree && options.excludeFamiliesOfSpouses) {
     ForEachLink(document, start, [&](std::string_view tag, std::string_view xref) {
-      if (tag == kTagFams) sets.pendingFamilies.emplace(xref);
+      if (tag == kTagFams) Insert(sets.pendingFamilies, xref);
     });
-    sets.doneIndividuals.emplace(start);
+    Insert(sets.doneIndividuals, start);
     for (const std::string& family : sets.pendingFamilies) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
-        if (IsSpouseTag(tag) && xref != start) sets.pendingIndividuals.emplace(xref);
+        if (IsSpouseTag(tag) && xref != start) Insert(sets.pendingIndividuals, xref);
       });
     }
     sets.pendingFamilies.clear();
@@ -243,7 +251,7 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
     sets.doneIndividuals.clear();
   }
 
-  sets.pendingIndividuals.emplace(start);
+  Insert(sets.pendingIndividuals, start);
   const std::int32_t generations = options.generations;
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
@@ -255,10 +263,10 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
         } else if (options.includeAncestorTree && tag == kTagFams) {
           if (passNo == 0) {
             // The start's own marriages stay closed: the tree hangs from its ancestry only.
-            sets.doneFamilies.emplace(xref);
+            Insert(sets.doneFamilies, xref);
           } else if (!Contains(sets.doneFamilies, xref) &&
                      !Contains(spouseAncestryFamilies, xref)) {
-            sets.pendingFamilies.emplace(xref);
+            Insert(sets.pendingFamilies, xref);
           }
         }
       });
@@ -270,7 +278,7 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
           if (options.includeAncestorTree) {
             InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
           } else if (options.includeChildrenOfAncestors) {
-            sets.doneIndividuals.emplace(xref);  // selected, never read
+            Insert(sets.doneIndividuals, xref);  // selected, never read
           }
         } else if (IsSpouseTag(tag)) {
           InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
@@ -292,7 +300,7 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
   FloodSets sets;
   XrefSet spousesFound;
 
-  sets.pendingIndividuals.emplace(start);
+  Insert(sets.pendingIndividuals, start);
   const std::int32_t generations = options.generations;
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
@@ -304,7 +312,7 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
         } else if (options.includeDescendantTree && tag == kTagFamc) {
           if (passNo == 0) {
             // The start's parental families stay closed: the tree hangs from its descendants.
-            sets.doneFamilies.emplace(xref);
+            Insert(sets.doneFamilies, xref);
           } else {
             InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
           }
@@ -331,14 +339,14 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
   if (options.includeSpousesParents) {
     for (const std::string& spouse : spousesFound) {
       ForEachLink(document, spouse, [&](std::string_view tag, std::string_view xref) {
-        if (tag == kTagFamc) sets.pendingFamilies.emplace(xref);
+        if (tag == kTagFamc) Insert(sets.pendingFamilies, xref);
       });
       sets.pendingIndividuals.insert(spouse);
     }
     spousesFound.clear();
     for (const std::string& family : sets.pendingFamilies) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
-        if (IsSpouseTag(tag)) sets.pendingIndividuals.emplace(xref);
+        if (IsSpouseTag(tag)) Insert(sets.pendingIndividuals, xref);
       });
     }
     sets.pendingFamilies.clear();
