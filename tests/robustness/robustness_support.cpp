@@ -173,11 +173,6 @@ std::string KnownFault(ProgramKind kind, std::string_view fault) {
       {ProgramKind::Hushtree, "truncated-between-passes",
        "hushtree-cli reports \"lines written\" and exit status 0 when the source shrinks before "
        "its last pass; the destination is short"},
-      {ProgramKind::Lettrim, "pipe",
-       "lettrim-cli reads nothing from a named pipe, writes an empty destination and reports "
-       "\"completed\" with exit status 0"},
-      {ProgramKind::Lettrim, "message-names-file",
-       "lettrim-cli says \"Error writing To file\" without the destination's name"},
   };
   for (const Entry& entry : kKnown) {
     if (entry.kind == kind && entry.fault == fault) return std::string(entry.reason);
