@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>      // std::uint64_t
+#include <optional>     // std::optional
 #include <ostream>      // std::ostream
 #include <string_view>  // std::string_view
 
@@ -57,6 +58,7 @@ class PassContext {
   const ConsistentOptions& consistent;
   std::uint64_t sourceSize;
   int lastPercent = 0;
+  std::optional<std::uint64_t> firstPassBytes;  // bytes read by the first complete pass
 };
 
 /// Finds the living individuals and their families. livingCount counts judgements that found

@@ -682,6 +682,46 @@ TEST(RunPrivatizerTest, ReadAndWriteFailuresAreNoCompletedRun) {
   }
 }
 
+// Replaces the source's bytes when a chosen pass starts, as another program writing the file
+// between the passes would.
+class SourceChangingHooks : public RecordingHooks {
+ public:
+  SourceChangingHooks(std::istringstream& source, PrivatizerPass when, std::string replacement)
+      : source(source), when(when), replacement(std::move(replacement)) {}
+  void PassStarted(PrivatizerPass pass) override {
+    RecordingHooks::PassStarted(pass);
+    if (pass == when) source.str(replacement);
+  }
+
+ private:
+  std::istringstream& source;
+  PrivatizerPass when;
+  std::string replacement;
+};
+
+TEST(RunPrivatizerTest, SourceThatChangesSizeBetweenPassesIsAReadFailure) {
+  const std::string shorter = kFamily.substr(0, kFamily.size() / 2);
+  const std::string longer = std::string(kFamily) + "0 @N9@ NOTE added later\r\n";
+  for (const std::string& replacement : {shorter, longer}) {
+    for (PrivatizerPass when : {PrivatizerPass::ScanReferences, PrivatizerPass::WritePrivatized}) {
+      std::istringstream in{std::string(kFamily)};
+      std::ostringstream out;
+      SourceChangingHooks hooks(in, when, replacement);
+      PrivatizeOptions options = DefaultOptions(Variant::Console);
+      options.removeUnreferenced = true;
+      const PrivatizeResult result = RunPrivatizer(in, out, options, Variant::Console, hooks);
+      EXPECT_EQ(result.outcome, PrivatizeOutcome::ReadFailed);
+      EXPECT_EQ(hooks.endOutcome, gedtext::JobOutcome::WriteFailed);
+    }
+  }
+  // A source that stays as it was runs to the end.
+  std::istringstream in{std::string(kFamily)};
+  std::ostringstream out;
+  SourceChangingHooks hooks(in, PrivatizerPass::WritePrivatized, std::string(kFamily));
+  EXPECT_EQ(RunPrivatizer(in, out, DefaultOptions(Variant::Console), Variant::Console, hooks).outcome,
+            PrivatizeOutcome::Completed);
+}
+
 TEST(OptionsTest, MakesOptionsConsistentPerVariant) {
   PrivatizeOptions options = DefaultOptions(Variant::Console);
   options.mode = ProcessingMode::YearOnly;

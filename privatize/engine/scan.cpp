@@ -29,7 +29,15 @@ bool PassContext::BeginPass(PrivatizerPass pass) {
 
 PassContext::LineStatus PassContext::NextLine(std::string_view& line) {
   if (!reader.Next(line)) {
-    return reader.ReadFailed() ? LineStatus::ReadFailed : LineStatus::End;
+    if (reader.ReadFailed()) return LineStatus::ReadFailed;
+    // Every pass must read the same source: one that shrank or grew since the first pass
+    // would give a privatized file that matches neither version, so it counts as a read error.
+    if (!firstPassBytes) {
+      firstPassBytes = reader.BytesConsumed();
+    } else if (*firstPassBytes != reader.BytesConsumed()) {
+      return LineStatus::ReadFailed;
+    }
+    return LineStatus::End;
   }
   if (variant == PrivatizerVariant::Dialog && sourceSize > 0) {
     constexpr std::uint64_t kWhole = 100;

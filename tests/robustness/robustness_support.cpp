@@ -169,13 +169,14 @@ std::string KnownFault(ProgramKind kind, std::string_view fault) {
     std::string_view fault;
     std::string_view reason;
   };
+  // Faults found and not fixed yet are listed here with their reason; none is open now.
   static constexpr Entry kKnown[] = {
-      {ProgramKind::Hushtree, "truncated-between-passes",
-       "hushtree-cli reports \"lines written\" and exit status 0 when the source shrinks before "
-       "its last pass; the destination is short"},
+      {ProgramKind::Hushtree, "", ""},
   };
   for (const Entry& entry : kKnown) {
-    if (entry.kind == kind && entry.fault == fault) return std::string(entry.reason);
+    if (!entry.fault.empty() && entry.kind == kind && entry.fault == fault) {
+      return std::string(entry.reason);
+    }
   }
   return {};
 }
