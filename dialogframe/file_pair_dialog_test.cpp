@@ -348,6 +348,16 @@ class FilePairDialogTest : public QObject {
     frame->findChild<QPushButton*>("sourceBrowseButton")->click();
     QCOMPARE(destination->text(), Path("chosen.ged"));
 
+    // The Save As dialog opens on the existing destination; another existing file chosen there
+    // replaces it, not the preselected one.
+    WriteAll(Path("other.ged"), "old");
+    driver.Expect([this](QWidget* dialog) { AcceptFileDialogWith(dialog, Path("other.ged")); });
+    driver.Expect([](QWidget* box) { PressMessageBoxButton(box, QMessageBox::Yes); });
+    frame->findChild<QPushButton*>("destinationBrowseButton")->click();
+    QCOMPARE(destination->text(), Path("other.ged"));
+    QVERIFY(frame->DestinationConfirmed());
+    QVERIFY(driver.AllAnswered());
+
     // Confirmed through Browse: no question, even for a name typed over it.
     WriteAll(Path("typed.ged"), "old");
     destination->setText(Path("typed.ged"));

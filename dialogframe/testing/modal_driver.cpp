@@ -15,6 +15,14 @@ namespace {
 constexpr int kPollMilliseconds = 20;
 // About ten seconds without the expected dialog ends the wait.
 constexpr int kWatchdogTicks = 500;
+
+void CloseModal(QWidget* modal) {
+  if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+    dialog->reject();
+  } else {
+    modal->close();
+  }
+}
 }  // namespace
 
 ModalDriver::ModalDriver() {
@@ -25,6 +33,9 @@ ModalDriver::ModalDriver() {
 
 ModalDriver::~ModalDriver() {
   timer.stop();
+  for (const Handled& entry : handled) {
+    if (entry.dialog) entry.dialog->removeEventFilter(this);
+  }
 }
 
 void ModalDriver::Expect(Answer answer) {
@@ -33,26 +44,53 @@ void ModalDriver::Expect(Answer answer) {
 }
 
 void ModalDriver::Poll() {
+  handled.removeIf([](const Handled& entry) { return entry.dialog.isNull(); });
   QWidget* modal = QApplication::activeModalWidget();
-  if (modal == nullptr || modal == lastAnswered || !modal->isVisible()) {
-    if (!pending.isEmpty() && ++idleTicks > kWatchdogTicks) {
-      failures.append("an expected modal dialog never opened");
-      pending.clear();
+  if (modal != nullptr && modal->isVisible()) {
+    if (Handled* seen = Find(modal)) {
+      CheckStillOpen(*seen);
+    } else {
+      idleTicks = 0;
+      if (pending.isEmpty()) {
+        CloseStray(modal);
+      } else {
+        StartAnswer(modal);
+      }
+      return;
     }
-    return;
   }
-  idleTicks = 0;
-  if (pending.isEmpty()) {
-    CloseStray(modal);
-    return;
+  if (!pending.isEmpty() && ++idleTicks > kWatchdogTicks) {
+    failures.append("an expected modal dialog never opened");
+    pending.clear();
   }
-  lastAnswered = modal;
+}
+
+void ModalDriver::CheckStillOpen(Handled& entry) {
+  // While its answer runs, the dialog may wait on a question of its own or on the answer's
+  // next step; only an answer that has returned and left the dialog open is a broken one.
+  if (entry.answerRunning || ++entry.ticksOnTop <= kWatchdogTicks) return;
+  entry.ticksOnTop = 0;
+  QWidget* dialog = entry.dialog;
+  failures.append(QString("modal dialog still open after its answer: %1 \"%2\"")
+                      .arg(dialog->metaObject()->className(), dialog->windowTitle()));
+  CloseModal(dialog);  // may hide it, which forgets entry
+}
+
+void ModalDriver::StartAnswer(QWidget* modal) {
+  Handled& entry = Remember(modal);
+  entry.answerRunning = true;
   // Answered from the event loop rather than from this timer's slot: an answer may open a
   // further modal dialog, and the timer does not fire again while its slot runs.
   QMetaObject::invokeMethod(
       this,
-      [answer = pending.takeFirst(), target = QPointer<QWidget>(modal)] {
-        if (target) answer(target);
+      [this, answer = pending.takeFirst(), target = QPointer<QWidget>(modal),
+       serial = entry.serial] {
+        if (target.isNull() || !target->isVisible()) {
+          failures.append("a modal dialog closed before its answer was given");
+          return;
+        }
+        answer(target);
+        if (Handled* answered = FindSerial(serial)) answered->answerRunning = false;
       },
       Qt::QueuedConnection);
 }
@@ -60,12 +98,40 @@ void ModalDriver::Poll() {
 void ModalDriver::CloseStray(QWidget* modal) {
   failures.append(QString("unexpected modal dialog: %1 \"%2\"")
                       .arg(modal->metaObject()->className(), modal->windowTitle()));
-  lastAnswered = modal;
-  if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-    dialog->reject();
-  } else {
-    modal->close();
+  Remember(modal);
+  CloseModal(modal);
+}
+
+ModalDriver::Handled& ModalDriver::Remember(QWidget* modal) {
+  modal->installEventFilter(this);
+  handled.append({modal, ++lastSerial});
+  return handled.last();
+}
+
+ModalDriver::Handled* ModalDriver::Find(const QWidget* modal) {
+  for (Handled& entry : handled) {
+    if (entry.dialog == modal) return &entry;
   }
+  return nullptr;
+}
+
+ModalDriver::Handled* ModalDriver::FindSerial(int serial) {
+  for (Handled& entry : handled) {
+    if (entry.serial == serial) return &entry;
+  }
+  return nullptr;
+}
+
+bool ModalDriver::eventFilter(QObject* watched, QEvent* event) {
+  // A dialog minimised by the window system gets a spontaneous Hide yet stays open.
+  if (event->type() == QEvent::Hide) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget != nullptr && !widget->isVisible()) {
+      handled.removeIf([widget](const Handled& entry) { return entry.dialog == widget; });
+      widget->removeEventFilter(this);
+    }
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void AcceptFileDialogWith(QWidget* dialog, const QString& name) {
@@ -74,11 +140,11 @@ void AcceptFileDialogWith(QWidget* dialog, const QString& name) {
     if (auto* other = qobject_cast<QDialog*>(dialog)) other->reject();
     return;
   }
-  if (auto* nameEdit = fileDialog->findChild<QLineEdit*>("fileNameEdit")) {
-    nameEdit->setText(name);
-  } else {
-    fileDialog->selectFile(name);
-  }
+  // A user types the name into a focused edit, which drops the file preselected in the list;
+  // whether the edit has the focus yet depends on when the window system activated the dialog.
+  // selectFile() drops the selection either way, and the edit then gets the name as typed.
+  fileDialog->selectFile(name);
+  if (auto* nameEdit = fileDialog->findChild<QLineEdit*>("fileNameEdit")) nameEdit->setText(name);
   // QFileDialog hides accept(); the dialog's own override still runs through the base.
   static_cast<QDialog*>(fileDialog)->accept();
 }
