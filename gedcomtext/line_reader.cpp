@@ -1,8 +1,12 @@
 // line_reader.cpp - block-buffered line reading with every GEDCOM line terminator.
 #include "line_reader.h"
 
-#include <algorithm>  // std::find_if
-#include <cstring>    // std::memmove
+#include <bit>      // std::countr_zero
+#include <cstring>  // std::memmove
+
+#if defined(__SSE2__)
+#include <emmintrin.h>  // _mm_loadu_si128, _mm_cmpeq_epi8, _mm_movemask_epi8
+#endif
 
 namespace gedtext {
 
@@ -17,6 +21,30 @@ bool LooksLikeUtf16(std::string_view head) {
     if (c == '\0') return true;
   }
   return false;
+}
+
+namespace {
+
+bool IsLineEndByte(char c) { return c == '\n' || c == '\r'; }
+
+}  // namespace
+
+const char* FindLineEnd(const char* first, const char* last) {
+#if defined(__SSE2__)
+  constexpr std::ptrdiff_t kChunk = 16;
+  const __m128i lineFeeds = _mm_set1_epi8('\n');
+  const __m128i carriageReturns = _mm_set1_epi8('\r');
+  while (last - first >= kChunk) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
+    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeeds),
+                                      _mm_cmpeq_epi8(bytes, carriageReturns));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+    if (mask != 0) return first + std::countr_zero(mask);
+    first += kChunk;
+  }
+#endif
+  while (first != last && !IsLineEndByte(*first)) ++first;
+  return first;
 }
 
 LineReader::LineReader(std::istream& in, std::size_t blockSize)
@@ -67,8 +95,7 @@ bool LineReader::Next(std::string_view& line) {
   std::size_t scanFrom = begin;
   for (;;) {
     const char* data = buffer.data();
-    const char* found = std::find_if(data + scanFrom, data + end,
-                                     [](char c) { return c == '\n' || c == '\r'; });
+    const char* found = FindLineEnd(data + scanFrom, data + end);
     auto pos = static_cast<std::size_t>(found - data);
     if (pos < end) {
       // A terminator at the very end of the buffer may be the first half of a pair.

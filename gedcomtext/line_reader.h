@@ -16,6 +16,10 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 /// NUL byte in its first line. The tools read bytes, not UTF-16, so such files are refused.
 bool LooksLikeUtf16(std::string_view head);
 
+/// The first CR or LF in [first, last), or last when there is none. Searches 16 bytes at a time
+/// where the processor allows it; never reads outside the range.
+const char* FindLineEnd(const char* first, const char* last);
+
 /// Reads lines terminated by CR LF, LF CR, LF or CR (each pair counts as one terminator) from a
 /// binary stream, through one reused buffer. A UTF-8 byte-order mark at the very start is not
 /// part of the first line; HadByteOrderMark() tells whether there was one.

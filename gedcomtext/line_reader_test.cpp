@@ -62,6 +62,51 @@ TEST(LineReaderTest, ReadsLinesLongerThanTheBuffer) {
   EXPECT_EQ(result.lines[1], longLine);
 }
 
+TEST(LineReaderTest, FindLineEndFindsTheFirstCrOrLfAtEveryOffset) {
+  // Covers the 16-byte search, its scalar tail, and bytes that resemble the terminators.
+  for (std::size_t length = 0; length <= 49; ++length) {
+    std::string text(length, 'x');
+    for (std::size_t i = 0; i < length; ++i) text[i] = static_cast<char>("\x0b\x0c\x8d\x8a x"[i % 6]);
+    SCOPED_TRACE(length);
+    EXPECT_EQ(FindLineEnd(text.data(), text.data() + length), text.data() + length);
+    for (std::size_t at = 0; at < length; ++at) {
+      for (char terminator : {'\n', '\r'}) {
+        std::string withEnd = text;
+        withEnd[at] = terminator;
+        if (at + 3 < length) withEnd[at + 3] = '\n';  // a later one must not win
+        EXPECT_EQ(FindLineEnd(withEnd.data(), withEnd.data() + length), withEnd.data() + at);
+        // A range that stops just before the terminator must not see it.
+        EXPECT_EQ(FindLineEnd(withEnd.data(), withEnd.data() + at), withEnd.data() + at);
+      }
+    }
+  }
+}
+
+TEST(LineReaderTest, TerminatorsOnEveryChunkAndBlockBoundary) {
+  // Lines of every length from 1 to 40 with each terminator, read with block sizes that put
+  // the terminators (and the halves of pairs) on and around 16-byte and block boundaries.
+  std::string input;
+  std::vector<std::string> expected;
+  const char* terminators[] = {"\r\n", "\n\r", "\n", "\r"};
+  std::size_t which = 0;
+  for (std::size_t length = 1; length <= 40; ++length) {
+    for (int repeat = 0; repeat < 4; ++repeat) {
+      std::string line(length, static_cast<char>('a' + length % 26));
+      expected.push_back(line);
+      input += line;
+      input += terminators[which++ % 4];
+    }
+  }
+  expected.push_back("end");
+  input += "end";
+  for (std::size_t block : {16, 17, 31, 32, 33, 47, 48, 64, 1000}) {
+    SCOPED_TRACE(block);
+    const auto result = ReadAll(input, block);
+    EXPECT_EQ(result.lines, expected);
+    EXPECT_EQ(result.consumed, input.size());
+  }
+}
+
 TEST(LineReaderTest, ByteOrderMarkIsNotPartOfTheFirstLine) {
   auto result = ReadAll("\xEF\xBB\xBF" "0 HEAD\n", 16);
   EXPECT_TRUE(result.byteOrderMark);
