@@ -1,137 +1,188 @@
 // xref_set.cpp - insertion with rebalancing, lookup and destruction of the identifier set.
 #include "xref_set.h"
 
-#include <algorithm>  // std::max
+#include <algorithm>  // std::max, std::min
+#include <cstring>    // std::memcmp
+#include <new>        // std::bad_alloc
 
 namespace privatize {
 
-namespace {
-int Compare(std::string_view a, std::string_view b) {
-  const int result = a.compare(b);
-  return result < 0 ? -1 : (result > 0 ? 1 : 0);
-}
-}  // namespace
-
-bool XrefSet::Insert(std::string_view key) {
-  if (!header.right) {
-    header.right = std::make_unique<Node>(key);
-    ++count;
-    return true;
+XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
+  std::uint64_t head = 0;
+  for (std::size_t i = 0; i < kHeadBytes; ++i) {
+    const std::uint64_t byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
+    head = (head << 8) | byte;
   }
-  // balanceLink owns the deepest node on the path whose balance was not 0: the only node that
-  // may need a rotation once the new leaf is attached.
-  std::unique_ptr<Node>* balanceLink = &header.right;
-  Node* node = header.right.get();
-  Node* leaf = nullptr;
-  for (;;) {
-    const int side = Compare(key, node->key);
-    if (side == 0) return false;
-    std::unique_ptr<Node>& next = Child(*node, side);
-    if (!next) {
-      next = std::make_unique<Node>(key);
-      leaf = next.get();
-      break;
-    }
-    if (next->balance != 0) balanceLink = &next;
-    node = next.get();
+  return {head, key};
+}
+
+// Equal heads mean equal first bytes, where a key shorter than the head is padded with zero
+// bytes. Then the shorter key is a prefix of the longer unless both go on past the head.
+int XrefSet::Compare(const Probe& probe, const Node& node) const {
+  if (probe.head != node.head) return probe.head < node.head ? -1 : 1;
+  const std::size_t probeLength = probe.key.size();
+  const std::size_t nodeLength = node.length;
+  const std::size_t common = std::min(probeLength, nodeLength);
+  if (common > kHeadBytes) {
+    const int result = std::memcmp(probe.key.data() + kHeadBytes,
+                                   tailBytes.data() + node.tailOffset, common - kHeadBytes);
+    if (result != 0) return result < 0 ? -1 : 1;
+  }
+  return probeLength < nodeLength ? -1 : (probeLength > nodeLength ? 1 : 0);
+}
+
+XrefSet::Index XrefSet::NewNode(const Probe& probe) {
+  if (count >= kNoNode || probe.key.size() > UINT32_MAX) throw std::bad_alloc();
+  const auto index = static_cast<Index>(count);
+  if ((index & (kBlockNodes - 1)) == 0) blocks.push_back(std::make_unique<Node[]>(kBlockNodes));
+  Node& node = At(index);
+  node.head = probe.head;
+  node.length = static_cast<std::uint32_t>(probe.key.size());
+  node.tailOffset = tailBytes.size();
+  if (probe.key.size() > kHeadBytes) {
+    tailBytes.insert(tailBytes.end(), probe.key.begin() + kHeadBytes, probe.key.end());
   }
   ++count;
+  return index;
+}
 
-  Node* pivot = balanceLink->get();
-  const int side = Compare(key, pivot->key);
-  Node* child = Child(*pivot, side).get();
-  for (Node* walk = child; walk != leaf;) {
-    const int step = Compare(key, walk->key);
-    walk->balance = static_cast<std::int8_t>(step);
-    walk = Child(*walk, step).get();
-  }
-
-  if (pivot->balance == 0) {
-    pivot->balance = static_cast<std::int8_t>(side);
+bool XrefSet::Insert(std::string_view key) {
+  const Probe probe = MakeProbe(key);
+  if (root == kNoNode) {
+    root = NewNode(probe);
     return true;
   }
-  if (pivot->balance == -side) {
-    pivot->balance = 0;
+  // balanceLink is the link to the deepest node on the path whose balance was not 0: the only
+  // node that may need a rotation once the new leaf is attached. Links stay put when a block is
+  // added, since blocks never move.
+  Index* balanceLink = &root;
+  Index nodeIndex = root;
+  Index leaf = kNoNode;
+  for (;;) {
+    Node& node = At(nodeIndex);
+    const int side = Compare(probe, node);
+    if (side == 0) return false;
+    Index& next = Link(node, side);
+    if (next == kNoNode) {
+      leaf = NewNode(probe);
+      next = leaf;
+      break;
+    }
+    if (At(next).balance != 0) balanceLink = &next;
+    nodeIndex = next;
+  }
+
+  const Index pivot = *balanceLink;
+  Node& pivotNode = At(pivot);
+  const int side = Compare(probe, pivotNode);
+  for (Index walk = Link(pivotNode, side); walk != leaf;) {
+    Node& walkNode = At(walk);
+    const int step = Compare(probe, walkNode);
+    walkNode.balance = static_cast<std::int8_t>(step);
+    walk = Link(walkNode, step);
+  }
+
+  if (pivotNode.balance == 0) {
+    pivotNode.balance = static_cast<std::int8_t>(side);
+    return true;
+  }
+  if (pivotNode.balance == -side) {
+    pivotNode.balance = 0;
     return true;
   }
 
   // The pivot would lean by two: rotate.
-  std::unique_ptr<Node> pivotOwn = std::move(*balanceLink);
-  std::unique_ptr<Node> childOwn = std::move(Child(*pivotOwn, side));
-  if (childOwn->balance == side) {
-    Child(*pivotOwn, side) = std::move(Child(*childOwn, -side));
-    pivotOwn->balance = 0;
-    childOwn->balance = 0;
-    Child(*childOwn, -side) = std::move(pivotOwn);
-    *balanceLink = std::move(childOwn);
+  const Index child = Link(pivotNode, side);
+  Node& childNode = At(child);
+  if (childNode.balance == side) {
+    Link(pivotNode, side) = Link(childNode, -side);
+    pivotNode.balance = 0;
+    childNode.balance = 0;
+    Link(childNode, -side) = pivot;
+    *balanceLink = child;
     return true;
   }
-  std::unique_ptr<Node> grandOwn = std::move(Child(*childOwn, -side));
-  const int grandBalance = grandOwn->balance;
-  Child(*childOwn, -side) = std::move(Child(*grandOwn, side));
-  Child(*pivotOwn, side) = std::move(Child(*grandOwn, -side));
-  pivotOwn->balance = static_cast<std::int8_t>(grandBalance == side ? -side : 0);
-  childOwn->balance = static_cast<std::int8_t>(grandBalance == -side ? side : 0);
-  grandOwn->balance = 0;
-  Child(*grandOwn, side) = std::move(childOwn);
-  Child(*grandOwn, -side) = std::move(pivotOwn);
-  *balanceLink = std::move(grandOwn);
+  const Index grand = Link(childNode, -side);
+  Node& grandNode = At(grand);
+  const int grandBalance = grandNode.balance;
+  Link(childNode, -side) = Link(grandNode, side);
+  Link(pivotNode, side) = Link(grandNode, -side);
+  pivotNode.balance = static_cast<std::int8_t>(grandBalance == side ? -side : 0);
+  childNode.balance = static_cast<std::int8_t>(grandBalance == -side ? side : 0);
+  grandNode.balance = 0;
+  Link(grandNode, side) = child;
+  Link(grandNode, -side) = pivot;
+  *balanceLink = grand;
   return true;
 }
 
 bool XrefSet::Contains(std::string_view key) const {
-  const Node* node = header.right.get();
-  while (node) {
-    const int side = Compare(key, node->key);
+  const Probe probe = MakeProbe(key);
+  Index index = root;
+  while (index != kNoNode) {
+    const Node& node = At(index);
+    const int side = Compare(probe, node);
     if (side == 0) return true;
-    node = side < 0 ? node->left.get() : node->right.get();
+    index = side < 0 ? node.left : node.right;
   }
   return false;
 }
 
-void XrefSet::DestroySubtree(std::unique_ptr<Node>& link) {
-  // The depth is logarithmic in the number of keys, so recursion stays shallow.
-  if (!link) return;
-  DestroySubtree(link->left);
-  DestroySubtree(link->right);
-  link.reset();
-}
-
 void XrefSet::Destroy() {
-  DestroySubtree(header.right);
+  std::vector<std::unique_ptr<Node[]>>().swap(blocks);
+  std::vector<char>().swap(tailBytes);
+  root = kNoNode;
   count = 0;
 }
 
-int XrefSet::CheckSubtree(const Node* node, bool& sound) {
-  if (!node) return 0;
-  if (node->left && !(node->left->key < node->key)) sound = false;
-  if (node->right && !(node->key < node->right->key)) sound = false;
-  const int leftHeight = CheckSubtree(node->left.get(), sound);
-  const int rightHeight = CheckSubtree(node->right.get(), sound);
-  if (rightHeight - leftHeight != node->balance) sound = false;
+std::string XrefSet::KeyOf(const Node& node) const {
+  std::string key;
+  for (std::size_t i = 0; i < std::min<std::size_t>(node.length, kHeadBytes); ++i) {
+    key.push_back(static_cast<char>((node.head >> (8 * (kHeadBytes - 1 - i))) & 0xFF));
+  }
+  if (node.length > kHeadBytes) {
+    key.append(tailBytes.data() + node.tailOffset, node.length - kHeadBytes);
+  }
+  return key;
+}
+
+int XrefSet::CheckSubtree(Index index, bool& sound) const {
+  if (index == kNoNode) return 0;
+  const Node& node = At(index);
+  if (node.left != kNoNode && !(KeyOf(At(node.left)) < KeyOf(node))) sound = false;
+  if (node.right != kNoNode && !(KeyOf(node) < KeyOf(At(node.right)))) sound = false;
+  const int leftHeight = CheckSubtree(node.left, sound);
+  const int rightHeight = CheckSubtree(node.right, sound);
+  if (rightHeight - leftHeight != node.balance) sound = false;
   return 1 + std::max(leftHeight, rightHeight);
 }
 
 bool XrefSet::CheckInvariantsForTest() const {
   bool sound = true;
-  CheckSubtree(header.right.get(), sound);
+  CheckSubtree(root, sound);
   // Neighbour checks alone miss a key on the wrong side of an ancestor: check in-order too.
-  const std::string* previous = nullptr;
+  std::string previous;
+  bool first = true;
   bool ordered = true;
-  auto visit = [&](auto&& self, const Node* node) -> void {
-    if (!node) return;
-    self(self, node->left.get());
-    if (previous && !(*previous < node->key)) ordered = false;
-    previous = &node->key;
-    self(self, node->right.get());
+  std::size_t visited = 0;
+  auto visit = [&](auto&& self, Index index) -> void {
+    if (index == kNoNode) return;
+    const Node& node = At(index);
+    self(self, node.left);
+    std::string key = KeyOf(node);
+    if (!first && !(previous < key)) ordered = false;
+    previous = std::move(key);
+    first = false;
+    ++visited;
+    self(self, node.right);
   };
-  visit(visit, header.right.get());
-  return sound && ordered;
+  visit(visit, root);
+  return sound && ordered && visited == count;
 }
 
 int XrefSet::HeightForTest() const {
   bool sound = true;
-  return CheckSubtree(header.right.get(), sound);
+  return CheckSubtree(root, sound);
 }
 
 }  // namespace privatize

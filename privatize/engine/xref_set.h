@@ -2,21 +2,26 @@
 #pragma once
 
 #include <cstddef>      // std::size_t
-#include <cstdint>      // std::int8_t
+#include <cstdint>      // std::int8_t, std::uint32_t, std::uint64_t
 #include <memory>       // std::unique_ptr
 #include <string>       // std::string
 #include <string_view>  // std::string_view
+#include <vector>       // std::vector
 
 namespace privatize {
 
 /// Identifiers and tags of the privatizer. Keys compare byte by byte as unsigned bytes, a proper
 /// prefix first, case-sensitively. Lookups take views, so no temporary string is built.
+///
+/// The nodes live in blocks owned by the set and link to each other by index. Each node holds the
+/// first eight bytes of its key as a number that orders like the bytes, so most comparisons (and
+/// all of them for keys of up to eight bytes, which covers ordinary identifiers) touch nothing
+/// but the node; the bytes beyond the eighth are kept in one shared buffer.
 class XrefSet {
  public:
   XrefSet() = default;
   XrefSet(const XrefSet&) = delete;
   XrefSet& operator=(const XrefSet&) = delete;
-  ~XrefSet() { Destroy(); }
 
   /// Adds a copy of key unless an equal key is present. Returns whether it was added.
   bool Insert(std::string_view key);
@@ -34,21 +39,42 @@ class XrefSet {
   int HeightForTest() const;
 
  private:
+  using Index = std::uint32_t;
+  static constexpr Index kNoNode = 0xFFFFFFFFu;
+  static constexpr std::size_t kHeadBytes = 8;
+  static constexpr unsigned kBlockShift = 12;
+  static constexpr Index kBlockNodes = Index{1} << kBlockShift;
+
   struct Node {
-    explicit Node(std::string_view key) : key(key) {}
-    std::unique_ptr<Node> left;
-    std::unique_ptr<Node> right;
+    std::uint64_t head = 0;        // the first kHeadBytes bytes, big-endian, zero-padded
+    std::uint64_t tailOffset = 0;  // where the bytes after the head start in tailBytes
+    std::uint32_t length = 0;      // of the whole key
+    Index left = kNoNode;
+    Index right = kNoNode;
     std::int8_t balance = 0;  // height(right) - height(left)
-    std::string key;
   };
 
-  static std::unique_ptr<Node>& Child(Node& node, int side) {
-    return side < 0 ? node.left : node.right;
-  }
-  static void DestroySubtree(std::unique_ptr<Node>& link);
-  static int CheckSubtree(const Node* node, bool& sound);
+  /// A key being looked up or inserted, with its head computed once.
+  struct Probe {
+    std::uint64_t head;
+    std::string_view key;
+  };
 
-  Node header{std::string_view{}};  // its right link is the root
+  static Probe MakeProbe(std::string_view key);
+  static Index& Link(Node& node, int side) { return side < 0 ? node.left : node.right; }
+
+  Node& At(Index index) { return blocks[index >> kBlockShift][index & (kBlockNodes - 1)]; }
+  const Node& At(Index index) const {
+    return blocks[index >> kBlockShift][index & (kBlockNodes - 1)];
+  }
+  int Compare(const Probe& probe, const Node& node) const;
+  Index NewNode(const Probe& probe);
+  std::string KeyOf(const Node& node) const;
+  int CheckSubtree(Index index, bool& sound) const;
+
+  std::vector<std::unique_ptr<Node[]>> blocks;
+  std::vector<char> tailBytes;
+  Index root = kNoNode;
   std::size_t count = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>  // std::shuffle
 #include <cmath>      // std::log2
 #include <random>     // std::mt19937
+#include <set>        // std::set
 #include <string>
 #include <vector>
 
@@ -69,6 +70,49 @@ TEST(XrefSetTest, ComparesCaseSensitiveUnsignedBytes) {
   EXPECT_FALSE(set.Contains("N"));
   EXPECT_TRUE(set.Contains("\xC3\xA9"));
   EXPECT_EQ(set.Size(), 7u);
+}
+
+TEST(XrefSetTest, KeysAroundTheEighthByteOrderLikeTheirBytes) {
+  // Keys that agree in their first eight bytes, keys that end with NUL bytes (which look like
+  // the padding of a shorter key), and long keys that differ only after the eighth byte.
+  std::vector<std::string> keys;
+  for (std::size_t length = 0; length <= 18; ++length) {
+    keys.push_back(std::string(length, 'A'));
+    keys.push_back(std::string(length, '\0'));
+    keys.push_back(std::string(length, '\xFF'));
+    if (length > 0) {
+      std::string lastDiffers(length, 'A');
+      lastDiffers.back() = 'B';
+      keys.push_back(lastDiffers);
+      std::string nulInside(length, 'A');
+      nulInside[length / 2] = '\0';
+      keys.push_back(nulInside);
+    }
+  }
+  XrefSet set;
+  std::set<std::string> reference;
+  for (const auto& key : keys) {
+    EXPECT_EQ(set.Insert(key), reference.insert(key).second) << key.size();
+  }
+  EXPECT_EQ(set.Size(), reference.size());
+  EXPECT_TRUE(set.CheckInvariantsForTest());
+  for (const auto& key : reference) {
+    EXPECT_TRUE(set.Contains(key)) << key.size();
+    EXPECT_FALSE(set.Insert(key));
+    EXPECT_FALSE(set.Contains(key + 'C'));
+  }
+  EXPECT_FALSE(set.Contains("AAAAAAAAC"));
+  EXPECT_FALSE(set.Contains(std::string(19, 'A')));
+}
+
+TEST(XrefSetTest, SpansManyNodeBlocks) {
+  // More keys than one block of nodes holds, inserted in an order that rotates across blocks.
+  XrefSet set;
+  for (int i = 0; i < 30000; ++i) set.Insert("I" + std::to_string((i * 7919) % 30000));
+  EXPECT_EQ(set.Size(), 30000u);
+  EXPECT_TRUE(set.CheckInvariantsForTest());
+  for (int i = 0; i < 30000; i += 97) EXPECT_TRUE(set.Contains("I" + std::to_string(i)));
+  EXPECT_FALSE(set.Contains("I30000"));
 }
 
 TEST(XrefSetTest, DestroyEmptiesTheSetForReuse) {
