@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace gedtext {
 namespace {
 
@@ -43,6 +46,58 @@ TEST(SplitGedcomLineTest, LinesWithoutLevelAndOddBytes) {
   // NUL is an ordinary byte.
   line = SplitGedcomLine(std::string_view("1 A\0B c", 7));
   EXPECT_EQ(line.tag, std::string_view("A\0B", 3));
+}
+
+// The splitter as first written, one rule after the other, without the shortcut for the usual
+// "<digit> <tag>" start; the real one must split every line the same way.
+GedcomLine SplitLineStepByStep(std::string_view line) {
+  GedcomLine result;
+  std::size_t pos = 0;
+  const std::size_t size = line.size();
+  auto skipSpace = [&] {
+    while (pos < size && IsGedcomSpace(static_cast<unsigned char>(line[pos]))) ++pos;
+  };
+  std::size_t firstNonBlank = 0;
+  while (firstNonBlank < size && (line[firstNonBlank] == ' ' || line[firstNonBlank] == '\t')) {
+    ++firstNonBlank;
+  }
+  result.hasLevel =
+      firstNonBlank == size || IsDigit(static_cast<unsigned char>(line[firstNonBlank]));
+  skipSpace();
+  std::size_t digits = 0;
+  result.level = ParseSaturatedDigits(line.substr(pos), &digits);
+  pos += digits;
+  skipSpace();
+  const std::size_t tagStart = pos;
+  while (pos < size && !IsGedcomSpace(static_cast<unsigned char>(line[pos]))) ++pos;
+  result.tag = line.substr(tagStart, pos - tagStart);
+  if (pos < size) ++pos;
+  result.value = line.substr(pos);
+  return result;
+}
+
+TEST(SplitGedcomLineTest, AgreesWithTheStepByStepSplitOnEveryShortLine) {
+  // Every line of up to five bytes over an alphabet of digits, blanks and tag bytes.
+  const std::string alphabet = std::string("01 \t\v\rA@x", 9) + std::string(1, '\0');
+  std::vector<std::string> lines = {""};
+  for (int length = 1; length <= 5; ++length) {
+    std::vector<std::string> longer;
+    for (const auto& line : lines) {
+      if (static_cast<int>(line.size()) != length - 1) continue;
+      for (char c : alphabet) longer.push_back(line + c);
+    }
+    lines.insert(lines.end(), longer.begin(), longer.end());
+  }
+  for (const auto& line : lines) {
+    const GedcomLine expected = SplitLineStepByStep(line);
+    const GedcomLine actual = SplitGedcomLine(line);
+    ASSERT_EQ(actual.level, expected.level) << line;
+    ASSERT_EQ(actual.hasLevel, expected.hasLevel) << line;
+    ASSERT_EQ(actual.tag.data(), expected.tag.data()) << line;
+    ASSERT_EQ(actual.tag.size(), expected.tag.size()) << line;
+    ASSERT_EQ(actual.value.data(), expected.value.data()) << line;
+    ASSERT_EQ(actual.value.size(), expected.value.size()) << line;
+  }
 }
 
 TEST(SplitGedcomLineTest, HugeLevelsSaturate) {
