@@ -295,36 +295,6 @@ int RefuseOverwrite(std::ostream& err, const std::string& sourcePath,
   return kExitFailure;
 }
 
-/// True for an existing DEST that is neither a regular file nor a folder, after links: a
-/// device, a pipe or a socket.
-bool IsSpecialFile(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
-  return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
-         !std::filesystem::is_directory(status);
-}
-
-/// Writes the subset straight into a device or pipe. Replacing it by renaming a temporary file
-/// over it, as is done for a regular file, would swap the device node (/dev/full, /dev/stdout)
-/// for a plain file.
-int SaveIntoSpecialFile(CKinpruneDoc& document, const std::string& path, std::ostream& err) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  bool written = out.is_open() && document.WriteSubset(out);
-  if (out.is_open()) {
-    out.flush();
-    written = written && out.good();
-    out.close();
-    written = written && !out.fail();
-  }
-  if (!written) {
-    const int error = errno;
-    err << "Failed to save document " << path << " ("
-        << (error != 0 ? std::strerror(error) : "write error") << ").\n";
-    return kExitFailure;
-  }
-  return kExitSuccess;
-}
-
 int RunSplit(const CommandLine& line, std::ostream& err, CKinpruneDoc& document) {
   const std::vector<std::string>& words = line.words;
   if (words.size() < 4) return UsageError(err, "split needs a FILE, a DEST and at least one CMD");
@@ -360,7 +330,6 @@ int RunSplit(const CommandLine& line, std::ostream& err, CKinpruneDoc& document)
     err << "Nothing selected\n";
     return kExitFailure;
   }
-  if (IsSpecialFile(destinationPath)) return SaveIntoSpecialFile(document, destinationPath, err);
   FixedAnswer answer(line.force);
   const SaveOutcome saved = document.OnSaveDocument(destinationPath, answer);
   if (!saved.Saved()) {

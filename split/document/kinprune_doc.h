@@ -253,6 +253,9 @@ class CKinpruneDoc {
   bool WriteSubset(std::ostream& out, StatusSink* status = nullptr);
 
  private:
+  /// The write pass into an open file descriptor; false with error set (an errno value, or 0
+  /// when unknown) when a write failed or memory ran out. "File written" is left to the caller.
+  bool WriteSubsetTo(int fd, StatusSink* status, int& error);
   /// Writes the subset straight into an existing device, pipe or socket.
   SaveOutcome SaveIntoSpecialFile(const std::filesystem::path& target, const std::string& path,
                                   StatusSink* status);

@@ -470,6 +470,20 @@ bool IsSpecialFile(const std::filesystem::path& target) {
 
 }  // namespace
 
+bool CKinpruneDoc::WriteSubsetTo(int fd, StatusSink* status, int& error) {
+  Writer writer(*this, status, [&](std::string_view bytes) {
+    if (WriteAll(fd, bytes)) return true;
+    error = errno;
+    return false;
+  });
+  try {
+    return writer.Run(false);
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;
+    return false;
+  }
+}
+
 SaveOutcome CKinpruneDoc::SaveIntoSpecialFile(const std::filesystem::path& target,
                                               const std::string& path, StatusSink* status) {
   SaveOutcome outcome;
@@ -479,17 +493,7 @@ SaveOutcome CKinpruneDoc::SaveIntoSpecialFile(const std::filesystem::path& targe
     return outcome;
   }
   int error = 0;
-  Writer writer(*this, status, [&](std::string_view bytes) {
-    if (WriteAll(fd, bytes)) return true;
-    error = errno;
-    return false;
-  });
-  bool written = false;
-  try {
-    written = writer.Run(false);
-  } catch (const std::bad_alloc&) {
-    error = ENOMEM;
-  }
+  bool written = WriteSubsetTo(fd, status, error);
   if (::close(fd) != 0 && written) {
     written = false;
     error = errno;
@@ -530,17 +534,7 @@ SaveOutcome CKinpruneDoc::SaveSubset(const std::string& path, StatusSink* status
   TakeOverPermissions(fd, target);
 
   int error = 0;
-  Writer writer(*this, status, [&](std::string_view bytes) {
-    if (WriteAll(fd, bytes)) return true;
-    error = errno;
-    return false;
-  });
-  bool written = false;
-  try {
-    written = writer.Run(false);
-  } catch (const std::bad_alloc&) {
-    error = ENOMEM;
-  }
+  bool written = WriteSubsetTo(fd, status, error);
   if (written && ::fsync(fd) != 0) {
     written = false;
     error = errno;
