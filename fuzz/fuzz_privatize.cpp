@@ -221,9 +221,10 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
   bool inputMark = false;
   bool outputMark = false;
   const auto in = gedfuzz::SplitLines(input, &inputMark);
-  const auto out = gedfuzz::SplitLines(output, &outputMark);
-  // (The output may start with the bytes of a mark without the input doing so: a first line
-  // that begins with them after blank lines, which are dropped.)
+  // The output may start with the bytes of a mark without the input doing so: a first line
+  // that begins with them after blank lines, which are dropped. Those bytes are then part of
+  // that line, not a mark.
+  const auto out = gedfuzz::SplitLines(output, &outputMark, inputMark);
   gedfuzz::Require(!inputMark || outputMark, "a byte-order mark is written back");
   const bool lastUnterminated = !in.empty() && !in.back().terminated;
   gedfuzz::RequireCrLfLines(std::string_view(output).substr(outputMark ? 3 : 0), lastUnterminated,

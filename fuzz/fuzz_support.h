@@ -70,9 +70,11 @@ struct TextLine {
 };
 
 /// Lines as the tools read them: a line ends at CR LF, LF CR, LF or CR, each pair one terminator.
-/// A UTF-8 byte-order mark at the very start belongs to no line.
-inline std::vector<TextLine> SplitLines(std::string_view data, bool* byteOrderMark = nullptr) {
-  const bool bom = data.starts_with(kByteOrderMark);
+/// A UTF-8 byte-order mark at the very start belongs to no line, unless markAllowed is false
+/// (an output whose input had no mark: its first line may begin with the same bytes).
+inline std::vector<TextLine> SplitLines(std::string_view data, bool* byteOrderMark = nullptr,
+                                        bool markAllowed = true) {
+  const bool bom = markAllowed && data.starts_with(kByteOrderMark);
   if (byteOrderMark) *byteOrderMark = bom;
   if (bom) data.remove_prefix(kByteOrderMark.size());
   std::vector<TextLine> lines;
