@@ -3,9 +3,7 @@
 
 #include <cerrno>       // errno
 #include <cstddef>      // std::size_t
-#include <cstring>      // std::strerror
 #include <filesystem>   // std::filesystem::status
-#include <fstream>      // std::ofstream
 #include <memory>       // std::unique_ptr, std::make_unique
 #include <ostream>      // std::ostream
 #include <string_view>  // std::string_view
