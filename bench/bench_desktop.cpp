@@ -11,12 +11,15 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench-desktop [--repeat N] [--only NAMES] [--work-dir DIR] FILE
 //
-// Prints, per pair, the fastest of the rounds on each side:
+// Prints, per pair, the fastest of the rounds on each side in wall time and in processor time:
 //
 //   pair kinprune-open engine 1.234567 desktop 1.300000 ratio 1.053
+//   cpu kinprune-open engine 1.200000 desktop 1.250000 ratio 1.042
 //
 // The outputs of the two sides are compared (the same bytes for the converters, the same
 // number of individuals for the load), so that both sides are known to have done the same work.
+// The two sides take turns at going first, and every output is removed as soon as it has been
+// compared, so that neither side pays for writing back the other's file.
 // Exit status 0 when every pair ran and agreed, 1 otherwise.
 #include <QAbstractItemView>
 #include <QApplication>
@@ -30,9 +33,14 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
+#include <time.h>  // clock_gettime
+
 #include <algorithm>  // std::min
+#include <bit>        // std::rotl
+#include <cstdint>    // std::uint64_t
 #include <chrono>     // std::chrono::steady_clock
 #include <cstdio>     // std::printf, std::fprintf
+#include <cstring>    // std::memcpy
 #include <filesystem> // std::filesystem::remove
 #include <fstream>    // std::ifstream, std::ofstream
 #include <functional> // std::function
@@ -52,11 +60,25 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+/// Wall time and the processor time of the whole process, from construction to Stop.
+class Stopwatch {
+ public:
+  Stopwatch() : wallStart(std::chrono::steady_clock::now()), cpuStart(CpuSeconds()) {}
+  void Stop(double& wallSeconds, double& cpuSeconds) const {
+    wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    cpuSeconds = CpuSeconds() - cpuStart;
+  }
 
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
+ private:
+  static double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+  }
+
+  std::chrono::steady_clock::time_point wallStart;
+  double cpuStart;
+};
 
 /// Processes events until done() holds or timeoutMs pass; false on the timeout.
 bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
@@ -125,23 +147,40 @@ class NoPrivatizerHooks : public privatize::PrivatizerHooks {
 
 struct Timing {
   double seconds = 0;
+  /// Processor time: on a busy machine a steadier measure of the work than the wall time.
+  double cpuSeconds = 0;
   bool ok = false;
   std::string error;
 };
 
-bool SameBytes(const std::string& first, const std::string& second) {
-  std::ifstream a(first, std::ios::binary);
-  std::ifstream b(second, std::ios::binary);
-  if (!a || !b) return false;
-  std::vector<char> bufferA(1 << 20);
-  std::vector<char> bufferB(1 << 20);
-  while (true) {
-    a.read(bufferA.data(), std::streamsize(bufferA.size()));
-    b.read(bufferB.data(), std::streamsize(bufferB.size()));
-    if (a.gcount() != b.gcount()) return false;
-    if (!std::equal(bufferA.begin(), bufferA.begin() + a.gcount(), bufferB.begin())) return false;
-    if (a.gcount() == 0 || !a || !b) return a.eof() && b.eof();
+/// Size and a 64-bit digest of a file's bytes, to tell whether two outputs are the same without
+/// keeping both on disk.
+struct FileDigest {
+  std::uint64_t size = 0;
+  std::uint64_t hash = 0;
+  bool operator==(const FileDigest&) const = default;
+};
+
+std::optional<FileDigest> DigestOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  FileDigest digest;
+  digest.hash = 0xcbf29ce484222325ULL;
+  std::vector<char> buffer(std::size_t{1} << 20);
+  while (in.read(buffer.data(), std::streamsize(buffer.size())) || in.gcount() > 0) {
+    const auto count = std::size_t(in.gcount());
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, buffer.data() + i, 8);
+      digest.hash = std::rotl((digest.hash ^ word) * 0x100000001b3ULL, 29);
+    }
+    for (; i < count; ++i) {
+      digest.hash = (digest.hash ^ static_cast<unsigned char>(buffer[i])) * 0x100000001b3ULL;
+    }
+    digest.size += count;
   }
+  return digest;
 }
 
 // ---- Kinprune ---------------------------------------------------------------------------------
@@ -150,9 +189,9 @@ bool SameBytes(const std::string& first, const std::string& second) {
 Timing EngineOpen(const std::string& path, std::size_t& individuals) {
   Timing timing;
   kinprune::CKinpruneDoc document;
-  const Clock::time_point start = Clock::now();
+  const Stopwatch stopwatch;
   const kinprune::OpenOutcome outcome = document.OnOpenDocument(path);
-  timing.seconds = SecondsSince(start);
+  stopwatch.Stop(timing.seconds, timing.cpuSeconds);
   timing.ok = outcome.ok;
   timing.error = outcome.error;
   individuals = document.individualsByName.size();
@@ -180,12 +219,12 @@ Timing DesktopOpen(const std::string& path, std::size_t& rows) {
   DrainEvents();
   const PaintCounter paints(list->viewport());
 
-  const Clock::time_point start = Clock::now();
+  const Stopwatch stopwatch;
   const bool opened = frame.OpenFile(QString::fromStdString(path));
   const int paintsAfterOpen = paints.Count();
   const bool painted = opened && ProcessEventsUntil([&] { return paints.Count() > paintsAfterOpen; });
   DrainEvents();
-  timing.seconds = SecondsSince(start);
+  stopwatch.Stop(timing.seconds, timing.cpuSeconds);
 
   rows = std::size_t(list->model()->rowCount());
   timing.ok = opened && painted;
@@ -205,7 +244,7 @@ privatize::PrivatizeOptions DialogDefaultPrivatizeOptions() {
 /// The privatizer over files opened as hushtree-cli opens them, under the dialog's rules.
 Timing EnginePrivatize(const std::string& source, const std::string& destination) {
   Timing timing;
-  const Clock::time_point start = Clock::now();
+  const Stopwatch stopwatch;
   std::ifstream in(source, std::ios::binary);
   std::vector<char> outputBuffer(std::size_t{1} << 20);
   std::ofstream out;
@@ -220,7 +259,7 @@ Timing EnginePrivatize(const std::string& source, const std::string& destination
       privatize::RunPrivatizer(in, out, DialogDefaultPrivatizeOptions(),
                                privatize::PrivatizerVariant::Dialog, hooks);
   out.close();
-  timing.seconds = SecondsSince(start);
+  stopwatch.Stop(timing.seconds, timing.cpuSeconds);
   timing.ok = result.outcome == privatize::PrivatizeOutcome::Completed && !out.fail();
   if (!timing.ok) timing.error = "the privatizer did not complete";
   return timing;
@@ -249,10 +288,10 @@ Timing DesktopProcess(CFilePairDlg& dialog, const std::string& source,
   }
   DrainEvents();
 
-  const Clock::time_point start = Clock::now();
+  const Stopwatch stopwatch;
   dialog.Process();
   DrainEvents();
-  timing.seconds = SecondsSince(start);
+  stopwatch.Stop(timing.seconds, timing.cpuSeconds);
 
   timing.ok = answers.unexpected.isEmpty() && !answers.finalMessage.isEmpty();
   if (!answers.unexpected.isEmpty()) {
@@ -273,7 +312,7 @@ Timing DesktopPrivatize(const std::string& source, const std::string& destinatio
 /// The case converter over files opened as lettrim-cli opens them, default options.
 Timing EngineConvert(const std::string& source, const std::string& destination) {
   Timing timing;
-  const Clock::time_point start = Clock::now();
+  const Stopwatch stopwatch;
   std::ifstream in(source, std::ios::binary);
   std::ofstream out(destination, std::ios::binary | std::ios::trunc);
   if (!in.is_open() || !out.is_open()) {
@@ -284,7 +323,7 @@ Timing EngineConvert(const std::string& source, const std::string& destination) 
   const casefix::CaseConversionResult result =
       casefix::RunCaseConversion(in, out, casefix::CaseConversionOptions{}, progress);
   out.close();
-  timing.seconds = SecondsSince(start);
+  stopwatch.Stop(timing.seconds, timing.cpuSeconds);
   timing.ok = result.outcome == gedtext::JobOutcome::Completed && !out.fail();
   if (!timing.ok) timing.error = "the case conversion did not complete";
   return timing;
@@ -300,34 +339,61 @@ Timing DesktopConvert(const std::string& source, const std::string& destination)
 struct PairResult {
   double engine = 0;
   double desktop = 0;
+  double engineCpu = 0;
+  double desktopCpu = 0;
   std::string error;  ///< empty when every round ran and the two sides agreed
+
+  /// Keeps the fastest of each side's rounds.
+  void Keep(bool first, const Timing& e, const Timing& d) {
+    engine = first ? e.seconds : std::min(engine, e.seconds);
+    desktop = first ? d.seconds : std::min(desktop, d.seconds);
+    engineCpu = first ? e.cpuSeconds : std::min(engineCpu, e.cpuSeconds);
+    desktopCpu = first ? d.cpuSeconds : std::min(desktopCpu, d.cpuSeconds);
+  }
 };
 
-/// Runs the two sides of a converter pair in turns, each into a fresh destination, and keeps the
-/// fastest of each. The two destinations of the last round must hold the same bytes.
+using ConverterRun = std::function<Timing(const std::string&, const std::string&)>;
+
+/// Runs one side into a fresh destination and removes it again at once: an output left on disk
+/// would be written back while the other side runs and slow it down.
+Timing RunIntoFreshFile(const ConverterRun& run, const std::string& source,
+                        const std::string& destination, std::optional<FileDigest>& digest) {
+  std::filesystem::remove(destination);
+  Timing timing = run(source, destination);
+  digest = timing.ok ? DigestOf(destination) : std::nullopt;
+  std::filesystem::remove(destination);
+  return timing;
+}
+
+/// Runs the two sides of a converter pair in turns (the first side alternating between rounds)
+/// and keeps the fastest of each. Both sides must write the same bytes.
 PairResult RunConverterPair(int repeat, const std::string& source, const QString& workDir,
-                            const std::function<Timing(const std::string&, const std::string&)>& engine,
-                            const std::function<Timing(const std::string&, const std::string&)>& desktop) {
+                            const ConverterRun& engine, const ConverterRun& desktop) {
   PairResult pair;
-  const std::string engineOut = QDir(workDir).filePath(QStringLiteral("engine-out.ged")).toStdString();
-  const std::string desktopOut = QDir(workDir).filePath(QStringLiteral("desktop-out.ged")).toStdString();
+  const std::string destination =
+      QDir(workDir).filePath(QStringLiteral("bench-desktop-out.ged")).toStdString();
   for (int round = 0; round < repeat; ++round) {
-    std::filesystem::remove(engineOut);
-    std::filesystem::remove(desktopOut);
-    const Timing e = engine(source, engineOut);
-    const Timing d = desktop(source, desktopOut);
+    std::optional<FileDigest> engineDigest;
+    std::optional<FileDigest> desktopDigest;
+    Timing e;
+    Timing d;
+    if (round % 2 == 0) {
+      e = RunIntoFreshFile(engine, source, destination, engineDigest);
+      d = RunIntoFreshFile(desktop, source, destination, desktopDigest);
+    } else {
+      d = RunIntoFreshFile(desktop, source, destination, desktopDigest);
+      e = RunIntoFreshFile(engine, source, destination, engineDigest);
+    }
     if (!e.ok || !d.ok) {
       pair.error = !e.ok ? "engine: " + e.error : "desktop: " + d.error;
       break;
     }
-    pair.engine = round == 0 ? e.seconds : std::min(pair.engine, e.seconds);
-    pair.desktop = round == 0 ? d.seconds : std::min(pair.desktop, d.seconds);
-    if (round == repeat - 1 && !SameBytes(engineOut, desktopOut)) {
+    if (!engineDigest || engineDigest != desktopDigest) {
       pair.error = "the engine and the desktop program wrote different files";
+      break;
     }
+    pair.Keep(round == 0, e, d);
   }
-  std::filesystem::remove(engineOut);
-  std::filesystem::remove(desktopOut);
   return pair;
 }
 
@@ -336,8 +402,15 @@ PairResult RunOpenPair(int repeat, const std::string& source) {
   for (int round = 0; round < repeat; ++round) {
     std::size_t individuals = 0;
     std::size_t rows = 0;
-    const Timing e = EngineOpen(source, individuals);
-    const Timing d = DesktopOpen(source, rows);
+    Timing e;
+    Timing d;
+    if (round % 2 == 0) {
+      e = EngineOpen(source, individuals);
+      d = DesktopOpen(source, rows);
+    } else {
+      d = DesktopOpen(source, rows);
+      e = EngineOpen(source, individuals);
+    }
     if (!e.ok || !d.ok) {
       pair.error = !e.ok ? "engine: " + e.error : "desktop: " + d.error;
       break;
@@ -347,8 +420,7 @@ PairResult RunOpenPair(int repeat, const std::string& source) {
                    std::to_string(individuals) + " individuals";
       break;
     }
-    pair.engine = round == 0 ? e.seconds : std::min(pair.engine, e.seconds);
-    pair.desktop = round == 0 ? d.seconds : std::min(pair.desktop, d.seconds);
+    pair.Keep(round == 0, e, d);
   }
   return pair;
 }
@@ -413,8 +485,11 @@ bool Report(const char* name, const PairResult& pair) {
     return false;
   }
   const double ratio = pair.engine > 0 ? pair.desktop / pair.engine : 0;
+  const double cpuRatio = pair.engineCpu > 0 ? pair.desktopCpu / pair.engineCpu : 0;
   std::printf("pair %s engine %.6f desktop %.6f ratio %.3f\n", name, pair.engine, pair.desktop,
               ratio);
+  std::printf("cpu %s engine %.6f desktop %.6f ratio %.3f\n", name, pair.engineCpu,
+              pair.desktopCpu, cpuRatio);
   std::fflush(stdout);
   return true;
 }
