@@ -29,8 +29,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 
 #include <time.h>  // clock_gettime
@@ -130,6 +132,39 @@ class PaintCounter : public QObject {
 
  private:
   int paints = 0;
+};
+
+/// Closes every modal window that opens while a side runs (a message box would wait for a user
+/// who is not there) and remembers its text, which fails the pair.
+class ModalWatch {
+ public:
+  ModalWatch() {
+    constexpr int kCheckIntervalMs = 100;
+    timer.callOnTimeout([this] { CloseModalWindow(); });
+    timer.start(kCheckIntervalMs);
+  }
+  /// The texts of the windows closed since the last call, joined.
+  QString Take() {
+    const QString texts = seen.join(QStringLiteral("; "));
+    seen.clear();
+    return texts;
+  }
+
+ private:
+  void CloseModalWindow() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    const auto* box = qobject_cast<QMessageBox*>(modal);
+    seen << (box != nullptr ? box->text() : modal->windowTitle());
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      dialog->reject();
+    } else {
+      modal->close();
+    }
+  }
+
+  QTimer timer;
+  QStringList seen;
 };
 
 /// Progress that goes nowhere: the engine's own cost with nobody watching.
@@ -368,7 +403,8 @@ Timing RunIntoFreshFile(const ConverterRun& run, const std::string& source,
 /// Runs the two sides of a converter pair in turns (the first side alternating between rounds)
 /// and keeps the fastest of each. Both sides must write the same bytes.
 PairResult RunConverterPair(int repeat, const std::string& source, const QString& workDir,
-                            const ConverterRun& engine, const ConverterRun& desktop) {
+                            const ConverterRun& engine, const ConverterRun& desktop,
+                            ModalWatch& modalWatch) {
   PairResult pair;
   const std::string destination =
       QDir(workDir).filePath(QStringLiteral("bench-desktop-out.ged")).toStdString();
@@ -379,10 +415,14 @@ PairResult RunConverterPair(int repeat, const std::string& source, const QString
     Timing d;
     if (round % 2 == 0) {
       e = RunIntoFreshFile(engine, source, destination, engineDigest);
-      d = RunIntoFreshFile(desktop, source, destination, desktopDigest);
+      if (e.ok) d = RunIntoFreshFile(desktop, source, destination, desktopDigest);
     } else {
       d = RunIntoFreshFile(desktop, source, destination, desktopDigest);
       e = RunIntoFreshFile(engine, source, destination, engineDigest);
+    }
+    if (const QString boxes = modalWatch.Take(); !boxes.isEmpty()) {
+      pair.error = "desktop: a message box appeared: " + boxes.toStdString();
+      break;
     }
     if (!e.ok || !d.ok) {
       pair.error = !e.ok ? "engine: " + e.error : "desktop: " + d.error;
@@ -397,7 +437,7 @@ PairResult RunConverterPair(int repeat, const std::string& source, const QString
   return pair;
 }
 
-PairResult RunOpenPair(int repeat, const std::string& source) {
+PairResult RunOpenPair(int repeat, const std::string& source, ModalWatch& modalWatch) {
   PairResult pair;
   for (int round = 0; round < repeat; ++round) {
     std::size_t individuals = 0;
@@ -406,10 +446,14 @@ PairResult RunOpenPair(int repeat, const std::string& source) {
     Timing d;
     if (round % 2 == 0) {
       e = EngineOpen(source, individuals);
-      d = DesktopOpen(source, rows);
+      if (e.ok) d = DesktopOpen(source, rows);
     } else {
       d = DesktopOpen(source, rows);
       e = EngineOpen(source, individuals);
+    }
+    if (const QString boxes = modalWatch.Take(); !boxes.isEmpty()) {
+      pair.error = "desktop: a message box appeared: " + boxes.toStdString();
+      break;
     }
     if (!e.ok || !d.ok) {
       pair.error = !e.ok ? "engine: " + e.error : "desktop: " + d.error;
@@ -516,19 +560,20 @@ int main(int argc, char* argv[]) {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.path());
 
   WarmPageCache(arguments->file);
+  ModalWatch modalWatch;
   bool allOk = true;
   if (Wanted(*arguments, "kinprune")) {
-    allOk &= Report("kinprune-open", RunOpenPair(arguments->repeat, arguments->file));
+    allOk &= Report("kinprune-open", RunOpenPair(arguments->repeat, arguments->file, modalWatch));
   }
   if (Wanted(*arguments, "hushtree")) {
     allOk &= Report("hushtree-process",
                     RunConverterPair(arguments->repeat, arguments->file, scratch.path(),
-                                     EnginePrivatize, DesktopPrivatize));
+                                     EnginePrivatize, DesktopPrivatize, modalWatch));
   }
   if (Wanted(*arguments, "lettrim")) {
     allOk &= Report("lettrim-process",
                     RunConverterPair(arguments->repeat, arguments->file, scratch.path(),
-                                     EngineConvert, DesktopConvert));
+                                     EngineConvert, DesktopConvert, modalWatch));
   }
   return allOk ? 0 : 1;
 }
