@@ -688,6 +688,35 @@ class KinpruneUiTest : public QObject {
     QVERIFY(!TextFromBytes("\xE1\x41").contains(QChar::ReplacementCharacter));
   }
 
+  void encodingOfANameIsJudgedAsTheListShowsIt() {
+    // The search's encoding follows what most names are; each name must be judged exactly as
+    // TextFromBytes reads it, also where UTF-8 is subtly broken.
+    const std::string_view samples[] = {
+        "Smith, John",
+        "M\xC3\xBCller",                 // two-byte sequence
+        "\xE4\xB8\xAD\xE6\x96\x87",         // three-byte sequences
+        "\xF0\x9F\x98\x80",                // four-byte sequence
+        "\xEF\xBB\xBFName",              // byte-order mark in front
+        "M\xFCller",                      // Latin-1
+        "Name\xC3",                       // sequence cut off at the end
+        "\xC0\xAF",                       // overlong
+        "\xED\xA0\x80",                   // surrogate
+        "\xF4\x90\x80\x80",                // beyond U+10FFFF
+        std::string_view("A\0B", 3),      // NUL byte
+    };
+    for (const std::string_view bytes : samples) {
+      const QString shown = TextFromBytes(bytes);
+      const bool shownAsLatin1 =
+          shown == QString::fromLatin1(bytes.data(), qsizetype(bytes.size())) &&
+          shown != QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+      const BytesReadAs judged = HowTextFromBytesReads(bytes);
+      QCOMPARE(judged == BytesReadAs::Latin1, shownAsLatin1);
+    }
+    QCOMPARE(HowTextFromBytesReads("Smith, John"), BytesReadAs::Ascii);
+    QCOMPARE(HowTextFromBytesReads("M\xC3\xBCller"), BytesReadAs::Utf8);
+    QCOMPARE(HowTextFromBytesReads("Name\xC3"), BytesReadAs::Latin1);
+  }
+
   void screenshots() {
     const QString folder = qEnvironmentVariable("GEDTOOLS_SCREENSHOT_DIR");
     if (folder.isEmpty()) QSKIP("GEDTOOLS_SCREENSHOT_DIR is not set");

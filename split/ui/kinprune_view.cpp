@@ -140,8 +140,9 @@ void CKinpruneView::CreateControls() {
 void CKinpruneView::OnInitialUpdate() {
   findEdit->setText(Text(findText));  // textEdited is not emitted: no search starts
   detailsEdit->clear();
-  FillList();
+  // Reset counts the selected individuals, which the list's status pane then shows.
   selection.Reset();
+  FillList();
   emit saveEnabledChanged(selection.SaveEnabled());
 }
 
@@ -165,12 +166,8 @@ void CKinpruneView::FillList() {
     });
     list->setUpdatesEnabled(true);
   }
-  std::size_t selectedEntries = 0;
-  for (const auto& [name, entry] : document.individualsByName) {
-    if (entry.selected) ++selectedEntries;
-  }
   panes.SetPaneText(StatusPanes::MessagePane, previousMessage);
-  panes.SetPaneText(StatusPanes::SelectedCountPane, QString::number(selectedEntries));
+  panes.SetPaneText(StatusPanes::SelectedCountPane, QString::number(selection.SelectedCount()));
 }
 
 void CKinpruneView::OnFindTextEdited(const QString& text) {
