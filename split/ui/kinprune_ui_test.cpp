@@ -174,6 +174,22 @@ class KinpruneUiTest : public QObject {
     Action(frame, "actionUndoRedo")->trigger();
     QCOMPARE(SelectedNames(frame), QStringList{});
 
+    // A load that runs out of memory empties the document instead (the steps of OpenFile on
+    // that path): nothing may stay selected or undoable, since those entries are gone.
+    Action(frame, "actionEveryone")->trigger();
+    frame.View()->ReleaseRows();
+    app->Document().DeleteContents();
+    frame.View()->RestoreRows();
+    QCOMPARE(List(frame)->model()->rowCount(), 0);
+    QCOMPARE(frame.View()->Selection().SelectedCount(), std::size_t{0});
+    QCOMPARE(frame.PaneText(StatusPanes::SelectedCountPane), QStringLiteral("0"));
+    QCOMPARE(frame.PaneText(StatusPanes::IndividualCountPane), QStringLiteral("0"));
+    QVERIFY(!Action(frame, "actionSaveAs")->isEnabled());
+    Action(frame, "actionUndoRedo")->trigger();
+    QCOMPARE(frame.View()->Selection().SelectedCount(), std::size_t{0});
+    QVERIFY(frame.OpenFile(kFamilyFile));
+    QCOMPARE(List(frame)->model()->rowCount(), 12);
+
     const QString small = WriteFile("small.ged", "0 HEAD\r\n0 @I1@ INDI\r\n1 NAME Ann /Lee/\r\n0 TRLR\r\n");
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(small)});

@@ -147,10 +147,15 @@ void CKinpruneView::OnInitialUpdate() {
 }
 
 void CKinpruneView::ReleaseRows() {
+  rowsBeforeLoad = std::size_t(model->rowCount());
   model->Clear();
 }
 
 void CKinpruneView::RestoreRows() {
+  if (document.individualsByName.size() != rowsBeforeLoad) {
+    OnInitialUpdate();
+    return;
+  }
   model->Fill(document, {});
 }
 

@@ -37,7 +37,9 @@ class CKinpruneView : public QWidget, private kinprune::SelectionReporter {
   /// Before a load: the list lets go of the document's entries, which the load replaces.
   void ReleaseRows();
   /// After a failed load, which leaves the document as it was: the same rows again, with the
-  /// selection and its undo record kept.
+  /// selection and its undo record kept. A load that ran out of memory leaves the document
+  /// empty instead; the view then shows it as freshly loaded, since the selection and its undo
+  /// record pointed at entries that are gone.
   void RestoreRows();
 
   void OnSelectFamily();
@@ -87,4 +89,6 @@ class CKinpruneView : public QWidget, private kinprune::SelectionReporter {
   QTreeView* list = nullptr;
   QPlainTextEdit* detailsEdit = nullptr;
   IndividualListModel* model = nullptr;
+  /// The rows ReleaseRows let go of, to tell whether a failed load left the document as it was.
+  std::size_t rowsBeforeLoad = 0;
 };
