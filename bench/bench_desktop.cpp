@@ -118,10 +118,10 @@ class SilentPrompts : public UserPrompts {
   QString finalMessage;
 };
 
-/// Counts the paint events of one widget.
+/// Counts the paint events of one widget; must not outlive it.
 class PaintCounter : public QObject {
  public:
-  explicit PaintCounter(QWidget* watched) : QObject(watched) { watched->installEventFilter(this); }
+  explicit PaintCounter(QWidget* watched) { watched->installEventFilter(this); }
   int Count() const { return paints; }
 
  protected:
