@@ -24,6 +24,7 @@
 #include "job_files.h"
 #include "job_progress_dialog.h"
 #include "modal_driver.h"
+#include "progress_driver.h"
 #include "scripted_prompts.h"
 
 namespace {

@@ -16,14 +16,6 @@ namespace {
 
 enum CaseChoice { kLowercase = 0, kUppercase = 1 };
 
-QIcon LettrimIcon() {
-  QIcon icon;
-  for (int size : {16, 32, 48, 64, 128, 256}) {
-    icon.addFile(QString(":/icons/lettrim-%1.png").arg(size), QSize(size, size));
-  }
-  return icon;
-}
-
 }  // namespace
 
 CCaseConverterDlg::CCaseConverterDlg(QWidget* parent)
@@ -35,15 +27,7 @@ CCaseConverterDlg::CCaseConverterDlg(QWidget* parent)
 }
 
 FilePairSettings CCaseConverterDlg::MakeSettings(const LettrimTexts& texts) {
-  FilePairSettings settings;
-  settings.identity = {texts.programName, texts.aboutTitle, texts.aboutVersion, LettrimIcon()};
-  settings.progressTitle = texts.progressTitle;
-  settings.aboutActionText = texts.aboutAction;
-  settings.processTip = texts.processTip;
-  settings.helpProgram = QStringLiteral("lettrim");
-  settings.helpTitle = texts.helpTitle;
-  settings.replaceAnswerConfirmsDestination = false;
-  return settings;
+  return FilePairSettingsFor(texts, QStringLiteral("lettrim"));
 }
 
 void CCaseConverterDlg::CreateOptionControls() {

@@ -19,9 +19,11 @@
 
 #include "case_conversion.h"
 #include "case_converter_dialog.h"
+#include "dialog_program_checks.h"
 #include "help_viewer.h"
 #include "job_progress_dialog.h"
 #include "modal_driver.h"
+#include "progress_driver.h"
 #include "scripted_prompts.h"
 
 namespace {
@@ -30,10 +32,6 @@ using Kind = ScriptedPrompts::Kind;
 
 const QString kSample = QString(GEDTOOLS_SAMPLE_DIR) + "/royal92.ged";
 
-// The sample files live beside the repository, not in it; a bare clone skips the cases that
-// need them instead of failing.
-#define REQUIRE_SAMPLE(file) \
-  if (!QFileInfo::exists(file)) QSKIP(qPrintable("sample file not found: " + (file)))
 const QString kAborted = "Conversion aborted.\nAn invalid file might exist.";
 
 class SilentHook : public gedtext::ProgressHook {
@@ -58,18 +56,6 @@ EngineRun RunEngine(const QString& source, const casefix::CaseConversionOptions&
   return run;
 }
 
-QByteArray ReadAll(const QString& name) {
-  QFile file(name);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-// What the progress dialog showed when the final message came up.
-struct ProgressSnapshot {
-  QString title;
-  QString status;
-  QString percent;
-};
-
 }  // namespace
 
 class CaseConverterDialogTest : public QObject {
@@ -79,7 +65,7 @@ class CaseConverterDialogTest : public QObject {
   std::unique_ptr<QTemporaryDir> dir;
   std::unique_ptr<CCaseConverterDlg> dialog;
   ScriptedPrompts* prompts = nullptr;  // owned by dialog
-  ProgressSnapshot atFinalMessage;
+  ProgressSnapshot atFinalMessage;  // what the progress dialog showed at the final message
 
   template <typename T>
   T* Find(const char* name) {
@@ -92,11 +78,7 @@ class CaseConverterDialogTest : public QObject {
     prompts = scripted.get();
     prompts->onMessage = [this](const ScriptedPrompts::Message& message) {
       if (message.kind != Kind::Information) return;
-      if (CJobProgressDlg* progress = VisibleProgressDialog()) {
-        atFinalMessage = {progress->windowTitle(),
-                          progress->findChild<QLabel*>("statusLabel")->text(),
-                          progress->findChild<QLabel*>("percentLabel")->text()};
-      }
+      if (std::optional<ProgressSnapshot> shown = VisibleProgressTexts()) atFinalMessage = *shown;
     };
     dialog->SetPromptsForTest(std::move(scripted));
   }
@@ -141,18 +123,10 @@ class CaseConverterDialogTest : public QObject {
   void aboutShowsTheVersion() {
     dialog = std::make_unique<CCaseConverterDlg>();  // with the real prompts
     dialog->show();
-    QList<QString> entries;
-    for (QAction* action : dialog->actions()) entries.append(action->text());
-    QCOMPARE(entries, QList<QString>({"&Help", "&About Lettrim..."}));
-    ModalDriver driver;
-    QString seen;
-    driver.Expect([&seen](QWidget* about) {
-      seen = about->windowTitle() + "|" + about->findChild<QLabel*>("versionLabel")->text();
-      qobject_cast<QDialog*>(about)->accept();
-    });
-    Find<QAction>("aboutAction")->trigger();
-    QCOMPARE(seen, QString("About Lettrim|Lettrim Version 1.0"));
-    QVERIFY2(driver.Failures().isEmpty(), qPrintable(driver.Failures().join("; ")));
+    QCOMPARE(ActionTexts(*dialog), QStringList({"&Help", "&About Lettrim..."}));
+    const AboutBoxSeen about = OpenAboutBox(Find<QAction>("aboutAction"));
+    QCOMPARE(about.text, QString("About Lettrim|Lettrim Version 1.0"));
+    QVERIFY2(about.failures.isEmpty(), qPrintable(about.failures.join("; ")));
   }
 
   void helpOpensWithF1() {
@@ -167,17 +141,12 @@ class CaseConverterDialogTest : public QObject {
   }
 
   void versionIsPrintedWithoutAWindow() {
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("QT_QPA_PLATFORM");
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
-    program.setProcessEnvironment(environment);
-    program.start(QString(GEDTOOLS_BINARY_DIR) + "/casefix/dialog/lettrim", {"--version"});
-    QVERIFY(program.waitForFinished());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QCOMPARE(program.readAllStandardOutput(), QByteArray("Lettrim Version 1.0\n"));
+    const ProgramRun run =
+        RunWithoutDisplay(QString(GEDTOOLS_BINARY_DIR) + "/casefix/dialog/lettrim", {"--version"});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitStatus, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.output, QByteArray("Lettrim Version 1.0\n"));
   }
 
   void defaultRunWritesWhatTheEngineWrites() {

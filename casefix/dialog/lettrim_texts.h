@@ -1,24 +1,17 @@
-// lettrim_texts.h - every fixed text of Lettrim's dialog.
+// lettrim_texts.h - every fixed text of Lettrim's dialog: its program texts and its options'.
 #pragma once
 
 #include <QString>
 
-struct LettrimTexts {
-  QString programName;
-  QString aboutAction;
-  QString aboutTitle;
-  QString aboutVersion;
-  QString progressTitle;
-  QString helpTitle;
-  QString description;  ///< one line for --help
+#include "program_texts.h"
 
+struct LettrimTexts : ProgramTexts {
   QString convertToGroup;
   QString lowercase;
   QString uppercase;
   QString surnameOnly;
   QString places;
 
-  QString processTip;
   QString lowercaseTip;
   QString uppercaseTip;
   QString surnameOnlyTip;
@@ -26,10 +19,6 @@ struct LettrimTexts {
 
   QString completedUppercase;  ///< %1 names changed, %2 places changed
   QString completedLowercase;  ///< %1 names changed, %2 places changed
-  QString aborted;
-  QString writeFailed;
-  QString readFailed;
-  QString utf16Source;  ///< %1: the source name
 };
 
 LettrimTexts LoadLettrimTexts();

@@ -7,8 +7,6 @@
 #include "program_start.h"
 
 int main(int argc, char* argv[]) {
-  const LettrimTexts texts = LoadLettrimTexts();
-  const ProgramInfo info{texts.programName, QStringLiteral("1.0"), texts.aboutVersion,
-                         texts.description};
+  const ProgramInfo info = ProgramInfoFor(LoadLettrimTexts(), QStringLiteral("1.0"));
   return RunDialogProgram(argc, argv, info, [] { return std::make_unique<CCaseConverterDlg>(); });
 }

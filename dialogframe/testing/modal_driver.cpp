@@ -7,22 +7,12 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
-
-#include "job_progress_dialog.h"
+#include <QPointer>
 
 namespace {
 constexpr int kPollMilliseconds = 20;
 // About ten seconds without the expected dialog ends the wait.
 constexpr int kWatchdogTicks = 500;
-
-void CloseModal(QWidget* modal) {
-  if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-    dialog->reject();
-  } else {
-    modal->close();
-  }
-}
 }  // namespace
 
 ModalDriver::ModalDriver() {
@@ -31,12 +21,7 @@ ModalDriver::ModalDriver() {
   timer.start();
 }
 
-ModalDriver::~ModalDriver() {
-  timer.stop();
-  for (const Handled& entry : handled) {
-    if (entry.dialog) entry.dialog->removeEventFilter(this);
-  }
-}
+ModalDriver::~ModalDriver() { timer.stop(); }
 
 void ModalDriver::Expect(Answer answer) {
   pending.append(std::move(answer));
@@ -44,11 +29,11 @@ void ModalDriver::Expect(Answer answer) {
 }
 
 void ModalDriver::Poll() {
-  handled.removeIf([](const Handled& entry) { return entry.dialog.isNull(); });
+  std::erase_if(answers, [this](const auto& entry) { return !shown.StillShown(entry.first); });
   QWidget* modal = QApplication::activeModalWidget();
   if (modal != nullptr && modal->isVisible()) {
-    if (Handled* seen = Find(modal)) {
-      CheckStillOpen(*seen);
+    if (const int showing = shown.ShowingOf(modal)) {
+      CheckStillOpen(modal, answers[showing]);
     } else {
       idleTicks = 0;
       if (pending.isEmpty()) {
@@ -65,32 +50,32 @@ void ModalDriver::Poll() {
   }
 }
 
-void ModalDriver::CheckStillOpen(Handled& entry) {
+void ModalDriver::CheckStillOpen(QWidget* dialog, AnswerState& state) {
   // While its answer runs, the dialog may wait on a question of its own or on the answer's
   // next step; only an answer that has returned and left the dialog open is a broken one.
-  if (entry.answerRunning || ++entry.ticksOnTop <= kWatchdogTicks) return;
-  entry.ticksOnTop = 0;
-  QWidget* dialog = entry.dialog;
+  if (state.answerRunning || ++state.ticksOnTop <= kWatchdogTicks) return;
+  state.ticksOnTop = 0;
   failures.append(QString("modal dialog still open after its answer: %1 \"%2\"")
                       .arg(dialog->metaObject()->className(), dialog->windowTitle()));
-  CloseModal(dialog);  // may hide it, which forgets entry
+  CloseModal(dialog);  // may hide it, which ends its showing
 }
 
 void ModalDriver::StartAnswer(QWidget* modal) {
-  Handled& entry = Remember(modal);
-  entry.answerRunning = true;
+  const int showing = shown.Remember(modal);
+  answers[showing].answerRunning = true;
   // Answered from the event loop rather than from this timer's slot: an answer may open a
   // further modal dialog, and the timer does not fire again while its slot runs.
   QMetaObject::invokeMethod(
       this,
-      [this, answer = pending.takeFirst(), target = QPointer<QWidget>(modal),
-       serial = entry.serial] {
+      [this, answer = pending.takeFirst(), target = QPointer<QWidget>(modal), showing] {
         if (target.isNull() || !target->isVisible()) {
           failures.append("a modal dialog closed before its answer was given");
           return;
         }
         answer(target);
-        if (Handled* answered = FindSerial(serial)) answered->answerRunning = false;
+        if (auto answered = answers.find(showing); answered != answers.end()) {
+          answered->second.answerRunning = false;
+        }
       },
       Qt::QueuedConnection);
 }
@@ -98,40 +83,8 @@ void ModalDriver::StartAnswer(QWidget* modal) {
 void ModalDriver::CloseStray(QWidget* modal) {
   failures.append(QString("unexpected modal dialog: %1 \"%2\"")
                       .arg(modal->metaObject()->className(), modal->windowTitle()));
-  Remember(modal);
+  shown.Remember(modal);
   CloseModal(modal);
-}
-
-ModalDriver::Handled& ModalDriver::Remember(QWidget* modal) {
-  modal->installEventFilter(this);
-  handled.append({modal, ++lastSerial});
-  return handled.last();
-}
-
-ModalDriver::Handled* ModalDriver::Find(const QWidget* modal) {
-  for (Handled& entry : handled) {
-    if (entry.dialog == modal) return &entry;
-  }
-  return nullptr;
-}
-
-ModalDriver::Handled* ModalDriver::FindSerial(int serial) {
-  for (Handled& entry : handled) {
-    if (entry.serial == serial) return &entry;
-  }
-  return nullptr;
-}
-
-bool ModalDriver::eventFilter(QObject* watched, QEvent* event) {
-  // A dialog minimised by the window system gets a spontaneous Hide yet stays open.
-  if (event->type() == QEvent::Hide) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget != nullptr && !widget->isVisible()) {
-      handled.removeIf([widget](const Handled& entry) { return entry.dialog == widget; });
-      widget->removeEventFilter(this);
-    }
-  }
-  return QObject::eventFilter(watched, event);
 }
 
 void AcceptFileDialogWith(QWidget* dialog, const QString& name) {
@@ -161,23 +114,4 @@ void PressMessageBoxButton(QWidget* box, int standardButton) {
   } else {
     messageBox->reject();
   }
-}
-
-CJobProgressDlg* VisibleProgressDialog() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    auto* progress = qobject_cast<CJobProgressDlg*>(widget);
-    if (progress != nullptr && progress->isVisible()) return progress;
-  }
-  return nullptr;
-}
-
-void ClickCancelAtNextPump() {
-  QMetaObject::invokeMethod(
-      qApp,
-      [] {
-        if (CJobProgressDlg* progress = VisibleProgressDialog()) {
-          progress->findChild<QPushButton*>("cancelButton")->click();
-        }
-      },
-      Qt::QueuedConnection);
 }

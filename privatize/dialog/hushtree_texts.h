@@ -1,17 +1,11 @@
-// hushtree_texts.h - every fixed text of Hushtree's dialog.
+// hushtree_texts.h - every fixed text of Hushtree's dialog: its program texts and its options'.
 #pragma once
 
 #include <QString>
 
-struct HushtreeTexts {
-  QString programName;
-  QString aboutAction;
-  QString aboutTitle;
-  QString aboutVersion;
-  QString progressTitle;
-  QString helpTitle;
-  QString description;  ///< one line for --help
+#include "program_texts.h"
 
+struct HushtreeTexts : ProgramTexts {
   QString processingGroup;
   QString removeDetails;
   QString yearOnly;
@@ -39,16 +33,11 @@ struct HushtreeTexts {
   QString removeUnreferencedTip;
   QString forceCutoffTip;
   QString initialsOnlyTip;
-  QString processTip;
 
   QString notAnInteger;
   QString integerOutOfRange;  ///< %1 lowest, %2 highest
   QString cleaningUp;
   QString written;
-  QString aborted;
-  QString writeFailed;
-  QString readFailed;
-  QString utf16Source;  ///< %1: the source name
   QString outOfMemory;
 };
 

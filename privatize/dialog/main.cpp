@@ -7,8 +7,6 @@
 #include "program_start.h"
 
 int main(int argc, char* argv[]) {
-  const HushtreeTexts texts = LoadHushtreeTexts();
-  const ProgramInfo info{texts.programName, QStringLiteral("1.1"), texts.aboutVersion,
-                         texts.description};
+  const ProgramInfo info = ProgramInfoFor(LoadHushtreeTexts(), QStringLiteral("1.1"));
   return RunDialogProgram(argc, argv, info, [] { return std::make_unique<CPrivatizerDlg>(); });
 }

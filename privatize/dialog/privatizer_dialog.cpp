@@ -37,14 +37,6 @@ constexpr int kNoMessage = static_cast<int>(MessagePlacement::NoMessage);
 // The engine keeps at most this much of a message.
 constexpr int kLongestMessage = 255;
 
-QIcon HushtreeIcon() {
-  QIcon icon;
-  for (int size : {16, 32, 48, 64, 128, 256}) {
-    icon.addFile(QString(":/icons/hushtree-%1.png").arg(size), QSize(size, size));
-  }
-  return icon;
-}
-
 // A spin box leaves a text that is no value (an emptied box) as it is when the focus leaves or
 // Enter is pressed, instead of quietly going back to the last value, so that Process refuses it
 // with its message and the user can correct it.
@@ -98,13 +90,7 @@ CPrivatizerDlg::CPrivatizerDlg(QWidget* parent)
 }
 
 FilePairSettings CPrivatizerDlg::MakeSettings(const HushtreeTexts& texts) {
-  FilePairSettings settings;
-  settings.identity = {texts.programName, texts.aboutTitle, texts.aboutVersion, HushtreeIcon()};
-  settings.progressTitle = texts.progressTitle;
-  settings.aboutActionText = texts.aboutAction;
-  settings.processTip = texts.processTip;
-  settings.helpProgram = QStringLiteral("hushtree");
-  settings.helpTitle = texts.helpTitle;
+  FilePairSettings settings = FilePairSettingsFor(texts, QStringLiteral("hushtree"));
   settings.replaceAnswerConfirmsDestination = true;
   return settings;
 }

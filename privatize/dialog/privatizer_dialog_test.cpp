@@ -18,9 +18,11 @@
 #include <memory>
 #include <sstream>
 
+#include "dialog_program_checks.h"
 #include "help_viewer.h"
 #include "job_progress_dialog.h"
 #include "modal_driver.h"
+#include "progress_driver.h"
 #include "privatizer.h"
 #include "privatizer_dialog.h"
 #include "scripted_prompts.h"
@@ -34,10 +36,6 @@ using privatize::ProcessingMode;
 
 const QString kSample = QString(GEDTOOLS_SAMPLE_DIR) + "/royal92.ged";
 
-// The sample files live beside the repository, not in it; a bare clone skips the cases that
-// need them instead of failing.
-#define REQUIRE_SAMPLE(file) \
-  if (!QFileInfo::exists(file)) QSKIP(qPrintable("sample file not found: " + (file)))
 const QString kWritten = "Privatized GEDCOM written";
 const QString kAborted = "Privatization aborted.\nAn invalid file might exist.";
 const QString kCancelQuestion = "Are you sure you want to Cancel?";
@@ -55,11 +53,6 @@ QByteArray RunEngine(const QString& source, const PrivatizeOptions& options) {
       privatize::RunPrivatizer(in, out, options, privatize::PrivatizerVariant::Dialog, hooks);
   if (result.outcome != privatize::PrivatizeOutcome::Completed) return "<engine failed>";
   return QByteArray::fromStdString(out.str());
-}
-
-QByteArray ReadAll(const QString& name) {
-  QFile file(name);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 PrivatizeOptions DialogDefaults() {
@@ -137,9 +130,9 @@ class PrivatizerDialogTest : public QObject {
     prompts = scripted.get();
     prompts->onMessage = [this](const ScriptedPrompts::Message& message) {
       if (message.kind != Kind::Information) return;
-      if (CJobProgressDlg* progress = VisibleProgressDialog()) {
-        percentAtFinalMessage = progress->findChild<QLabel*>("percentLabel")->text();
-        statusAtFinalMessage = progress->findChild<QLabel*>("statusLabel")->text();
+      if (std::optional<ProgressSnapshot> shown = VisibleProgressTexts()) {
+        percentAtFinalMessage = shown->percent;
+        statusAtFinalMessage = shown->status;
       }
     };
     dialog->SetPromptsForTest(std::move(scripted));
@@ -453,18 +446,10 @@ class PrivatizerDialogTest : public QObject {
   void aboutShowsTheVersion() {
     dialog = std::make_unique<CPrivatizerDlg>();  // with the real prompts
     dialog->show();
-    QList<QString> entries;
-    for (QAction* action : dialog->actions()) entries.append(action->text());
-    QCOMPARE(entries, QList<QString>({"&Help", "&About Hushtree..."}));
-    ModalDriver driver;
-    QString seen;
-    driver.Expect([&seen](QWidget* about) {
-      seen = about->windowTitle() + "|" + about->findChild<QLabel*>("versionLabel")->text();
-      qobject_cast<QDialog*>(about)->accept();
-    });
-    Find<QAction>("aboutAction")->trigger();
-    QCOMPARE(seen, QString("About Hushtree|Hushtree Version 1.1"));
-    QVERIFY2(driver.Failures().isEmpty(), qPrintable(driver.Failures().join("; ")));
+    QCOMPARE(ActionTexts(*dialog), QStringList({"&Help", "&About Hushtree..."}));
+    const AboutBoxSeen about = OpenAboutBox(Find<QAction>("aboutAction"));
+    QCOMPARE(about.text, QString("About Hushtree|Hushtree Version 1.1"));
+    QVERIFY2(about.failures.isEmpty(), qPrintable(about.failures.join("; ")));
   }
 
   void helpOpensWithF1() {
@@ -480,17 +465,12 @@ class PrivatizerDialogTest : public QObject {
   }
 
   void versionIsPrintedWithoutAWindow() {
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("QT_QPA_PLATFORM");
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
-    program.setProcessEnvironment(environment);
-    program.start(QString(GEDTOOLS_BINARY_DIR) + "/privatize/dialog/hushtree", {"--version"});
-    QVERIFY(program.waitForFinished());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QCOMPARE(program.readAllStandardOutput(), QByteArray("Hushtree Version 1.1\n"));
+    const ProgramRun run =
+        RunWithoutDisplay(QString(GEDTOOLS_BINARY_DIR) + "/privatize/dialog/hushtree", {"--version"});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitStatus, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.output, QByteArray("Hushtree Version 1.1\n"));
   }
 
   // Not a check: renders the dialogs for the documentation when asked to.

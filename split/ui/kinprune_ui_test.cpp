@@ -28,6 +28,7 @@
 #include "kinprune_view.h"
 #include "long_message_box.h"
 #include "main_frame.h"
+#include "modal_answers.h"
 #include "modal_driver.h"
 #include "selection_option_dialogs.h"
 #include "five_field_setting.h"
@@ -83,21 +84,7 @@ QStringList RowTexts(const QAbstractItemModel* model) {
 
 /// Fills the non-native file dialog's name edit and accepts it.
 void AnswerFileDialog(const QString& path) {
-  modaltest::AnswerNextModal([path](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    if (dialog == nullptr) {
-      modal->close();
-      return;
-    }
-    // selectFile() clears a preselected file from the dialog's list; the name edit is then
-    // filled as a user would type it.
-    dialog->selectFile(path);
-    if (auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-      nameEdit->setText(path);
-    }
-    // accept() is protected in QFileDialog; the dialog's own button runs it.
-    QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
-  });
+  modaltest::AnswerNextModal([path](QWidget* modal) { AcceptFileDialogWith(modal, path); });
 }
 
 }  // namespace

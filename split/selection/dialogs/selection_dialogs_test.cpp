@@ -9,7 +9,7 @@
 
 #include "five_field_setting.h"
 #include "generation_spin_box.h"
-#include "modal_driver.h"
+#include "modal_answers.h"
 #include "selection_option_dialogs.h"
 
 namespace {
