@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QWidget>
 
 #include "modal_driver.h"
@@ -32,7 +33,8 @@ AboutBoxSeen OpenAboutBox(QAction* aboutAction) {
   return seen;
 }
 
-ProgramRun RunWithoutDisplay(const QString& program, const QStringList& arguments) {
+void CheckPrintsWithoutDisplay(const QString& program, const QStringList& arguments,
+                               const QByteArray& expectedOutput) {
   QProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.remove("QT_QPA_PLATFORM");
@@ -40,10 +42,8 @@ ProgramRun RunWithoutDisplay(const QString& program, const QStringList& argument
   environment.remove("WAYLAND_DISPLAY");
   process.setProcessEnvironment(environment);
   process.start(program, arguments);
-  ProgramRun run;
-  run.finished = process.waitForFinished();
-  run.exitStatus = process.exitStatus();
-  run.exitCode = process.exitCode();
-  run.output = process.readAllStandardOutput();
-  return run;
+  QVERIFY(process.waitForFinished());
+  QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(process.exitCode(), 0);
+  QCOMPARE(process.readAllStandardOutput(), expectedOutput);
 }

@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QFileInfo>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -30,12 +29,7 @@ struct AboutBoxSeen {
 /// Triggers aboutAction and closes the about box it opens with OK.
 AboutBoxSeen OpenAboutBox(QAction* aboutAction);
 
-/// How a program ended and what it printed.
-struct ProgramRun {
-  bool finished = false;
-  QProcess::ExitStatus exitStatus = QProcess::CrashExit;
-  int exitCode = -1;
-  QByteArray output;
-};
-/// Runs a program with no display of any kind to open a window on.
-ProgramRun RunWithoutDisplay(const QString& program, const QStringList& arguments);
+/// Runs a program with no display of any kind to open a window on, and checks that it ends
+/// normally with status 0 after printing exactly expectedOutput.
+void CheckPrintsWithoutDisplay(const QString& program, const QStringList& arguments,
+                               const QByteArray& expectedOutput);

@@ -21,7 +21,9 @@ ModalDriver::ModalDriver() {
   timer.start();
 }
 
-ModalDriver::~ModalDriver() { timer.stop(); }
+ModalDriver::~ModalDriver() {
+  timer.stop();
+}
 
 void ModalDriver::Expect(Answer answer) {
   pending.append(std::move(answer));
