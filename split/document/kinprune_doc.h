@@ -13,6 +13,8 @@
 #include <string_view>  // std::string_view
 #include <type_traits>  // std::is_same_v
 
+#include "file_buffer.h"
+
 namespace kinprune {
 
 /// Where the document's status texts go ("Loading File %d%%", the writer's four texts). The
@@ -143,7 +145,7 @@ class CKinpruneDoc {
 
   // ---- File copy and line reader --------------------------------------------------------------
 
-  std::string fileData;            ///< the opened file, byte for byte
+  FileBuffer fileData;             ///< the opened file, byte for byte
   std::uint64_t fileLength = 0;    ///< == fileData.size()
   std::uint64_t readPos = 0;       ///< next byte ReadLine consumes; 0..fileLength
   bool hasByteOrderMark = false;   ///< the file began with a UTF-8 byte-order mark
@@ -263,6 +265,8 @@ class CKinpruneDoc {
   struct Writer;
 
   bool ReadLineAt(DocLine& line);
+  /// Takes bytes as the document's file (UTF-16 is refused) and runs the load pass.
+  OpenOutcome LoadBuffer(FileBuffer bytes, const std::string& name, StatusSink* status);
   void LoadPass(StatusSink* status);
 
   std::uint64_t firstLineOffset = kNoRecord;  // the header copy's record (written once)
