@@ -158,14 +158,28 @@ void CKinpruneDoc::XrefFromPointer(std::string& xref, std::string_view pointer) 
 
 // ---- Record store -----------------------------------------------------------------------------------
 
-std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) {
-  auto it = recordOffsets.lower_bound(xref);
-  // The first key not less than xref is xref itself unless xref is less than it.
-  if (it != recordOffsets.end() && !ByteOrder::Less(xref, it->first)) return it->second;
-  // Remembered as missing so that repeated lookups of a dangling pointer stay cheap.
-  recordOffsets.emplace_hint(it, std::string(xref), kNoRecord);
-  return kNoRecord;
+namespace {
+
+// Makes index list the entries of map again.
+template <class Map, class Index>
+void RebuildIndex(Map& map, Index& index) {
+  index.Clear();
+  index.Reserve(map.size());
+  for (auto& entry : map) index.Add(entry);
 }
+
+}  // namespace
+
+RecordOffsetMap::value_type& CKinpruneDoc::RecordEntry(std::string_view xref) {
+  if (recordIndex.size() != recordOffsets.size()) RebuildIndex(recordOffsets, recordIndex);
+  if (auto* found = recordIndex.Find(xref)) return *found;
+  // Remembered as missing so that repeated lookups of a dangling pointer stay cheap.
+  auto added = recordOffsets.emplace_hint(recordOffsets.lower_bound(xref), std::string(xref), kNoRecord);
+  recordIndex.Add(*added);
+  return *added;
+}
+
+std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) { return RecordEntry(xref).second; }
 
 bool CKinpruneDoc::BeginRecordAt(std::uint64_t offset, DocLine& line) {
   if (offset == kNoRecord || offset >= fileLength) {
@@ -187,8 +201,9 @@ bool CKinpruneDoc::NextRecordLine(DocLine& line) {
 // ---- Individual index -------------------------------------------------------------------------------
 
 IndividualEntry* CKinpruneDoc::FindIndividual(std::string_view xref) {
-  auto it = individualByXref.find(xref);
-  return it == individualByXref.end() ? nullptr : it->second;
+  if (individualIndex.size() != individualByXref.size()) RebuildIndex(individualByXref, individualIndex);
+  const auto* found = individualIndex.Find(xref);
+  return found == nullptr ? nullptr : found->second;
 }
 
 namespace {
@@ -271,6 +286,8 @@ void CKinpruneDoc::ProperCaseName(std::string& name) { ProperCaseBytes(name.data
 // ---- Lifecycle and load pass ---------------------------------------------------------------------------
 
 void CKinpruneDoc::DeleteContents() {
+  recordIndex.Clear();
+  individualIndex.Clear();
   individualsByName.clear();
   recordOffsets.clear();
   individualByXref.clear();

@@ -14,6 +14,7 @@
 #include <type_traits>  // std::is_same_v
 
 #include "file_buffer.h"
+#include "xref_index.h"
 
 namespace kinprune {
 
@@ -261,8 +262,10 @@ class CKinpruneDoc {
   /// Writes the subset straight into an existing device, pipe or socket.
   SaveOutcome SaveIntoSpecialFile(const std::filesystem::path& target, const std::string& path,
                                   StatusSink* status);
-  struct Loader;
   struct Writer;
+
+  /// The recordOffsets entry of xref; added with kNoRecord when the xref has no record.
+  RecordOffsetMap::value_type& RecordEntry(std::string_view xref);
 
   bool ReadLineAt(DocLine& line);
   /// Takes bytes as the document's file (UTF-16 is refused) and runs the load pass.
@@ -270,6 +273,10 @@ class CKinpruneDoc {
   void LoadPass(StatusSink* status);
 
   std::uint64_t firstLineOffset = kNoRecord;  // the header copy's record (written once)
+  // Hash indexes beside recordOffsets and individualByXref, built at their first lookup;
+  // rebuilt whenever their size no longer matches the map's.
+  XrefIndex<std::uint64_t> recordIndex;
+  XrefIndex<IndividualEntry*> individualIndex;
 };
 
 // ---- Details pane ----------------------------------------------------------------------------------

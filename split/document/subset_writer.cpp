@@ -14,9 +14,8 @@
 #include <functional>  // std::function
 #include <new>         // std::bad_alloc
 #include <ostream>     // std::ostream
-#include <set>         // std::set
 #include <unordered_map>  // std::unordered_multimap
-#include <utility>        // std::pair
+#include <utility>        // std::pair, std::as_const
 #include <vector>      // std::vector
 
 #include "file_identity.h"
@@ -29,18 +28,26 @@ namespace {
 
 constexpr std::uint64_t kNotLookedUp = CKinpruneDoc::kNoRecord - 1;
 
-// The needed xrefs of one save, each with its record offset once it has been looked up. The xrefs
-// are views of bytes that outlive the save: pointer values in fileData, the xrefs of the
-// individual entries and the keys of recordOffsets. Membership is a hash lookup, since the records
-// to write are put in file order by their offsets and not by the order of this set: open
-// addressing in one array, each slot with the full hash, so that a lookup touches the array and,
-// on a hash match, the xref's bytes, and an insert allocates nothing.
+// How far a needed xref has got.
+enum class Progress : std::uint8_t {
+  Named,    // needed, but its record is not read for pointers (the header's pointers)
+  Queued,   // on the work list: its record will be read for pointers
+  Scanned,  // its record has been read for pointers
+};
+
+// The needed xrefs of one save, each with its record offset once it has been looked up and how
+// far it has got. The xrefs are views of bytes that outlive the save: pointer values in
+// fileData and the xrefs of the individual entries. Membership is a hash lookup, since the
+// records to write are put in file order by their offsets and not by the order of this set:
+// open addressing in one array, each slot with the full hash, so that a lookup touches the
+// array and, on a hash match, the xref's bytes, and an insert allocates nothing.
 class NeededSet {
  public:
   struct Slot {
     std::uint64_t hash = 0;
     std::string_view xref;
-    std::uint64_t offset = 0;
+    std::uint64_t offset = kNotLookedUp;
+    Progress progress = Progress::Named;
     bool used = false;
   };
 
@@ -50,15 +57,38 @@ class NeededSet {
     if (capacity > slots.size()) Rehash(capacity);
   }
   std::size_t size() const { return count; }
-  bool contains(std::string_view xref) const { return Find(xref, Hash(xref)) != nullptr; }
+  bool contains(std::string_view xref) const { return Find(xref) != nullptr; }
 
-  /// Adds xref with offset unless present. True when it was added.
-  bool try_emplace(std::string_view xref, std::uint64_t offset) {
-    return Insert(xref, offset, false);
+  /// The slot of xref, or nullptr. Valid until the next insert.
+  Slot* Find(std::string_view xref) {
+    return const_cast<Slot*>(std::as_const(*this).Find(xref));
   }
-  /// Adds xref with offset, or sets the offset of the one present. True when it was added.
-  bool insert_or_assign(std::string_view xref, std::uint64_t offset) {
-    return Insert(xref, offset, true);
+  const Slot* Find(std::string_view xref) const {
+    if (slots.empty()) return nullptr;
+    const std::uint64_t hash = HashXref(xref);
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
+      const Slot& slot = slots[k];
+      if (!slot.used) return nullptr;
+      if (slot.hash == hash && slot.xref == xref) return &slot;
+    }
+  }
+
+  /// The slot of xref, added with kNotLookedUp and progress when it was not there; second
+  /// is true then. Valid until the next insert.
+  std::pair<Slot*, bool> FindOrAdd(std::string_view xref, Progress progress) {
+    if (4 * (count + 1) > 3 * slots.size()) Rehash(slots.empty() ? 16 : 2 * slots.size());
+    const std::uint64_t hash = HashXref(xref);
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
+      Slot& slot = slots[k];
+      if (!slot.used) {
+        slot = Slot{hash, xref, kNotLookedUp, progress, true};
+        ++count;
+        return {&slot, true};
+      }
+      if (slot.hash == hash && slot.xref == xref) return {&slot, false};
+    }
   }
 
   template <class Fn>
@@ -69,42 +99,6 @@ class NeededSet {
   }
 
  private:
-  static std::uint64_t Hash(std::string_view xref) {
-    std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a, then a final mix of the high bits down
-    for (char c : xref) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
-    hash ^= hash >> 32;
-    hash *= 0x9e3779b97f4a7c15u;
-    return hash ^ (hash >> 29);
-  }
-
-  const Slot* Find(std::string_view xref, std::uint64_t hash) const {
-    if (slots.empty()) return nullptr;
-    const std::size_t mask = slots.size() - 1;
-    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
-      const Slot& slot = slots[k];
-      if (!slot.used) return nullptr;
-      if (slot.hash == hash && slot.xref == xref) return &slot;
-    }
-  }
-
-  bool Insert(std::string_view xref, std::uint64_t offset, bool assign) {
-    if (4 * (count + 1) > 3 * slots.size()) Rehash(slots.empty() ? 16 : 2 * slots.size());
-    const std::uint64_t hash = Hash(xref);
-    const std::size_t mask = slots.size() - 1;
-    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
-      Slot& slot = slots[k];
-      if (!slot.used) {
-        slot = Slot{hash, xref, offset, true};
-        ++count;
-        return true;
-      }
-      if (slot.hash == hash && slot.xref == xref) {
-        if (assign) slot.offset = offset;
-        return false;
-      }
-    }
-  }
-
   void Rehash(std::size_t capacity) {
     std::vector<Slot> old(capacity);
     old.swap(slots);
@@ -120,9 +114,6 @@ class NeededSet {
   std::vector<Slot> slots;  // a power of two in size, at most three quarters used
   std::size_t count = 0;
 };
-// The work list stays ordered: its passes run in ascending xref order. Its keys are copies held
-// in the nodes: views into the file would make every comparison of a tree descent a cache miss.
-using PendingSet = std::set<std::string, ByteOrder>;
 
 // Pointers under these tags name people whose records are not pulled in by the pointer itself:
 // a family does not bring along every member, only the ones written for other reasons.
@@ -261,7 +252,7 @@ struct CKinpruneDoc::Writer {
     WriteFirstLine(line);
     while (doc.ReadLine(line) && !EndsRecord(line)) {
       if (line.hasLevel && IsPointerValue(line.value)) {
-        neededXrefs.try_emplace(PointerXref(line.value), kNotLookedUp);
+        neededXrefs.FindOrAdd(PointerXref(line.value), Progress::Named);
       }
       WriteLine(line);
     }
@@ -275,51 +266,49 @@ struct CKinpruneDoc::Writer {
       ShowPercent("Scanning Individuals ", position++, count);
       if (!entry.selected) continue;
       const std::uint64_t offset = doc.RecordOffset(entry.xref);
-      neededXrefs.insert_or_assign(entry.xref, offset);
+      NeededSet::Slot& slot = *neededXrefs.FindOrAdd(entry.xref, Progress::Scanned).first;
+      slot.offset = offset;
+      // Every pointer of the record counts here, whatever its tag and depth: more than a scan
+      // by the closure's rules would find, so the record need not be read again.
+      slot.progress = Progress::Scanned;
       if (!doc.BeginRecordAt(offset, line)) continue;
       do {
-        if (line.hasLevel && IsPointerValue(line.value)) {
-          AddPending(PointerXref(line.value));
-        }
+        if (line.hasLevel && IsPointerValue(line.value)) Queue(PointerXref(line.value));
       } while (doc.NextRecordLine(line));
     }
   }
 
-  // Work through pendingXrefs in ascending order; an xref added behind the current one is met in
-  // the same pass, one added before it in the next pass.
+  // Reads the record of every queued xref for its pointers, until nothing is queued. The
+  // needed set this ends with does not depend on the order of the work: an xref is queued at
+  // most once, lines under a member pointer are read once their target is needed (at once, or
+  // when the target's turn comes), and every other pointer's target is queued.
   void CloseOverReferences() {
-    auto it = pendingXrefs.begin();
-    while (!pendingXrefs.empty()) {
-      if (it == pendingXrefs.end()) it = pendingXrefs.begin();
-      // The needed set keeps the record table's key, which outlives this save.
-      const auto [xref, offset] = LookUpRecord(*it);
-      const bool added = neededXrefs.insert_or_assign(xref, offset);
-      if (added) ScanDeferred(xref);
+    while (!workList.empty()) {
+      const std::string_view xref = workList.back();
+      workList.pop_back();
+      const std::uint64_t offset = doc.RecordOffset(xref);
+      NeededSet::Slot& slot = *neededXrefs.Find(xref);
+      if (slot.progress == Progress::Scanned) continue;
+      slot.offset = offset;
+      slot.progress = Progress::Scanned;
+      ScanDeferred(xref);
       if (offset != kNoRecord) {
         doc.readPos = offset;
         DocLine line;
         doc.ReadLine(line);
         ScanLines(0);
       }
-      it = pendingXrefs.erase(it);
     }
   }
 
-  // An xref met again costs one descent and no node (emplace would build the node first).
-  void AddPending(std::string_view xref) {
-    const auto place = pendingXrefs.lower_bound(xref);
-    if (place == pendingXrefs.end() || ByteOrder::Less(xref, *place)) {
-      pendingXrefs.emplace_hint(place, xref);
+  // Puts xref on the work list unless its record is read already or will be.
+  void Queue(std::string_view xref) {
+    auto [slot, added] = neededXrefs.FindOrAdd(xref, Progress::Queued);
+    if (!added) {
+      if (slot->progress != Progress::Named) return;
+      slot->progress = Progress::Queued;
     }
-  }
-
-  // RecordOffset, with the record table's own copy of the xref.
-  std::pair<std::string_view, std::uint64_t> LookUpRecord(std::string_view xref) {
-    auto it = doc.recordOffsets.lower_bound(xref);
-    if (it == doc.recordOffsets.end() || ByteOrder::Less(xref, it->first)) {
-      it = doc.recordOffsets.emplace_hint(it, std::string(xref), kNoRecord);
-    }
-    return {it->first, it->second};
+    workList.push_back(xref);
   }
 
   void ScanDeferred(std::string_view xref) {
@@ -350,7 +339,7 @@ struct CKinpruneDoc::Writer {
         skipLevel = depth;
         deferredLines.emplace(target, DeferredLines{doc.readPos, line.level});
       } else {
-        AddPending(target);
+        Queue(target);
       }
     }
   }
@@ -396,7 +385,7 @@ struct CKinpruneDoc::Writer {
   bool failed = false;
   int lastPercent = -1;
   NeededSet neededXrefs;
-  PendingSet pendingXrefs;
+  std::vector<std::string_view> workList;  // the Queued xrefs
   std::unordered_multimap<std::string_view, DeferredLines> deferredLines;
 };
 
