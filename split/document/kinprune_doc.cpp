@@ -170,16 +170,20 @@ void RebuildIndex(Map& map, Index& index) {
 
 }  // namespace
 
-RecordOffsetMap::value_type& CKinpruneDoc::RecordEntry(std::string_view xref) {
+const CKinpruneDoc::RecordSlot* CKinpruneDoc::FindRecordEntry(std::string_view xref) {
   if (recordIndex.size() != recordOffsets.size()) RebuildIndex(recordOffsets, recordIndex);
-  if (auto* found = recordIndex.Find(xref)) return *found;
+  return recordIndex.Find(xref);
+}
+
+const CKinpruneDoc::RecordSlot& CKinpruneDoc::RecordEntry(std::string_view xref) {
+  if (const RecordSlot* found = FindRecordEntry(xref)) return *found;
   // Remembered as missing so that repeated lookups of a dangling pointer stay cheap.
   auto added = recordOffsets.emplace_hint(recordOffsets.lower_bound(xref), std::string(xref), kNoRecord);
   recordIndex.Add(*added);
-  return *added;
+  return *recordIndex.Find(xref);
 }
 
-std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) { return RecordEntry(xref).second; }
+std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) { return RecordEntry(xref).value; }
 
 bool CKinpruneDoc::BeginRecordAt(std::uint64_t offset, DocLine& line) {
   if (offset == kNoRecord || offset >= fileLength) {
@@ -203,7 +207,7 @@ bool CKinpruneDoc::NextRecordLine(DocLine& line) {
 IndividualEntry* CKinpruneDoc::FindIndividual(std::string_view xref) {
   if (individualIndex.size() != individualByXref.size()) RebuildIndex(individualByXref, individualIndex);
   const auto* found = individualIndex.Find(xref);
-  return found == nullptr ? nullptr : found->second;
+  return found == nullptr ? nullptr : found->value;
 }
 
 namespace {

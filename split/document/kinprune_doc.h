@@ -264,8 +264,12 @@ class CKinpruneDoc {
                                   StatusSink* status);
   struct Writer;
 
-  /// The recordOffsets entry of xref; added with kNoRecord when the xref has no record.
-  RecordOffsetMap::value_type& RecordEntry(std::string_view xref);
+  using RecordSlot = XrefIndex<std::uint64_t>::Slot;
+  /// The index slot of xref's recordOffsets entry (its id and offset); the entry is added with
+  /// kNoRecord when the xref has no record. Valid until the next entry is added.
+  const RecordSlot& RecordEntry(std::string_view xref);
+  /// The index slot of xref's recordOffsets entry, or nullptr when there is none (never adds).
+  const RecordSlot* FindRecordEntry(std::string_view xref);
 
   bool ReadLineAt(DocLine& line);
   /// Takes bytes as the document's file (UTF-16 is refused) and runs the load pass.

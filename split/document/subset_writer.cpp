@@ -26,93 +26,37 @@ namespace kinprune {
 
 namespace {
 
-constexpr std::uint64_t kNotLookedUp = CKinpruneDoc::kNoRecord - 1;
-
-// How far a needed xref has got.
+// How far a record table entry has got in one save.
 enum class Progress : std::uint8_t {
+  None,     // not needed (yet)
   Named,    // needed, but its record is not read for pointers (the header's pointers)
   Queued,   // on the work list: its record will be read for pointers
   Scanned,  // its record has been read for pointers
 };
 
-// The needed xrefs of one save, each with its record offset once it has been looked up and how
-// far it has got. The xrefs are views of bytes that outlive the save: pointer values in
-// fileData and the xrefs of the individual entries. Membership is a hash lookup, since the
-// records to write are put in file order by their offsets and not by the order of this set:
-// open addressing in one array, each slot with the full hash, so that a lookup touches the
-// array and, on a hash match, the xref's bytes, and an insert allocates nothing.
-class NeededSet {
+// The progress of every entry of the record table, by the id its hash index gives it. The
+// entries of missing records that the save adds get new ids, so the array grows on demand.
+class NeededRecords {
  public:
-  struct Slot {
-    std::uint64_t hash = 0;
-    std::string_view xref;
-    std::uint64_t offset = kNotLookedUp;
-    Progress progress = Progress::Named;
-    bool used = false;
-  };
+  explicit NeededRecords(std::size_t entries) : progress(entries, Progress::None) {}
 
-  void reserve(std::size_t count) {
-    std::size_t capacity = 16;
-    while (3 * capacity < 4 * count) capacity *= 2;
-    if (capacity > slots.size()) Rehash(capacity);
+  Progress Get(std::uint32_t id) const {
+    return id < progress.size() ? progress[id] : Progress::None;
   }
-  std::size_t size() const { return count; }
-  bool contains(std::string_view xref) const { return Find(xref) != nullptr; }
-
-  /// The slot of xref, or nullptr. Valid until the next insert.
-  Slot* Find(std::string_view xref) {
-    return const_cast<Slot*>(std::as_const(*this).Find(xref));
-  }
-  const Slot* Find(std::string_view xref) const {
-    if (slots.empty()) return nullptr;
-    const std::uint64_t hash = HashXref(xref);
-    const std::size_t mask = slots.size() - 1;
-    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
-      const Slot& slot = slots[k];
-      if (!slot.used) return nullptr;
-      if (slot.hash == hash && slot.xref == xref) return &slot;
-    }
-  }
-
-  /// The slot of xref, added with kNotLookedUp and progress when it was not there; second
-  /// is true then. Valid until the next insert.
-  std::pair<Slot*, bool> FindOrAdd(std::string_view xref, Progress progress) {
-    if (4 * (count + 1) > 3 * slots.size()) Rehash(slots.empty() ? 16 : 2 * slots.size());
-    const std::uint64_t hash = HashXref(xref);
-    const std::size_t mask = slots.size() - 1;
-    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
-      Slot& slot = slots[k];
-      if (!slot.used) {
-        slot = Slot{hash, xref, kNotLookedUp, progress, true};
-        ++count;
-        return {&slot, true};
-      }
-      if (slot.hash == hash && slot.xref == xref) return {&slot, false};
-    }
-  }
-
-  template <class Fn>
-  void ForEach(Fn&& fn) const {
-    for (const Slot& slot : slots) {
-      if (slot.used) fn(slot.xref, slot.offset);
-    }
+  Progress& At(std::uint32_t id) {
+    if (id >= progress.size()) progress.resize(std::max<std::size_t>(id + 1, 2 * progress.size()));
+    return progress[id];
   }
 
  private:
-  void Rehash(std::size_t capacity) {
-    std::vector<Slot> old(capacity);
-    old.swap(slots);
-    const std::size_t mask = slots.size() - 1;
-    for (const Slot& slot : old) {
-      if (!slot.used) continue;
-      std::size_t k = slot.hash & mask;
-      while (slots[k].used) k = (k + 1) & mask;
-      slots[k] = slot;
-    }
-  }
+  std::vector<Progress> progress;
+};
 
-  std::vector<Slot> slots;  // a power of two in size, at most three quarters used
-  std::size_t count = 0;
+// One xref on the closure's work list.
+struct QueuedRecord {
+  std::string_view xref;  // a pointer value in fileData or an entry's xref: outlives the save
+  std::uint64_t offset;
+  std::uint32_t id;
 };
 
 // Pointers under these tags name people whose records are not pulled in by the pointer itself:
@@ -153,7 +97,6 @@ struct CKinpruneDoc::Writer {
   Writer(CKinpruneDoc& doc, StatusSink* status, Drain drain)
       : doc(doc), status(status), drain(std::move(drain)) {
     buffer.reserve(kBufferSize);
-    neededXrefs.reserve(doc.recordOffsets.size());
   }
 
   /// The whole pass; false when the drain failed. "File written" is left to the caller when
@@ -252,7 +195,8 @@ struct CKinpruneDoc::Writer {
     WriteFirstLine(line);
     while (doc.ReadLine(line) && !EndsRecord(line)) {
       if (line.hasLevel && IsPointerValue(line.value)) {
-        neededXrefs.FindOrAdd(PointerXref(line.value), Progress::Named);
+        Progress& progress = needed.At(doc.RecordEntry(PointerXref(line.value)).id);
+        if (progress == Progress::None) progress = Progress::Named;
       }
       WriteLine(line);
     }
@@ -265,12 +209,11 @@ struct CKinpruneDoc::Writer {
     for (const auto& [name, entry] : doc.individualsByName) {
       ShowPercent("Scanning Individuals ", position++, count);
       if (!entry.selected) continue;
-      const std::uint64_t offset = doc.RecordOffset(entry.xref);
-      NeededSet::Slot& slot = *neededXrefs.FindOrAdd(entry.xref, Progress::Scanned).first;
-      slot.offset = offset;
+      const CKinpruneDoc::RecordSlot& record = doc.RecordEntry(entry.xref);
+      const std::uint64_t offset = record.value;
       // Every pointer of the record counts here, whatever its tag and depth: more than a scan
       // by the closure's rules would find, so the record need not be read again.
-      slot.progress = Progress::Scanned;
+      needed.At(record.id) = Progress::Scanned;
       if (!doc.BeginRecordAt(offset, line)) continue;
       do {
         if (line.hasLevel && IsPointerValue(line.value)) Queue(PointerXref(line.value));
@@ -284,16 +227,14 @@ struct CKinpruneDoc::Writer {
   // when the target's turn comes), and every other pointer's target is queued.
   void CloseOverReferences() {
     while (!workList.empty()) {
-      const std::string_view xref = workList.back();
+      const QueuedRecord queued = workList.back();
       workList.pop_back();
-      const std::uint64_t offset = doc.RecordOffset(xref);
-      NeededSet::Slot& slot = *neededXrefs.Find(xref);
-      if (slot.progress == Progress::Scanned) continue;
-      slot.offset = offset;
-      slot.progress = Progress::Scanned;
-      ScanDeferred(xref);
-      if (offset != kNoRecord) {
-        doc.readPos = offset;
+      Progress& progress = needed.At(queued.id);
+      if (progress == Progress::Scanned) continue;
+      progress = Progress::Scanned;
+      ScanDeferred(queued.xref);
+      if (queued.offset != kNoRecord) {
+        doc.readPos = queued.offset;
         DocLine line;
         doc.ReadLine(line);
         ScanLines(0);
@@ -303,12 +244,16 @@ struct CKinpruneDoc::Writer {
 
   // Puts xref on the work list unless its record is read already or will be.
   void Queue(std::string_view xref) {
-    auto [slot, added] = neededXrefs.FindOrAdd(xref, Progress::Queued);
-    if (!added) {
-      if (slot->progress != Progress::Named) return;
-      slot->progress = Progress::Queued;
-    }
-    workList.push_back(xref);
+    const CKinpruneDoc::RecordSlot& record = doc.RecordEntry(xref);
+    Progress& progress = needed.At(record.id);
+    if (progress != Progress::None && progress != Progress::Named) return;
+    progress = Progress::Queued;
+    workList.push_back(QueuedRecord{xref, record.value, record.id});
+  }
+
+  bool IsNeeded(std::string_view xref) {
+    const CKinpruneDoc::RecordSlot* record = doc.FindRecordEntry(xref);
+    return record != nullptr && needed.Get(record->id) != Progress::None;
   }
 
   void ScanDeferred(std::string_view xref) {
@@ -334,7 +279,7 @@ struct CKinpruneDoc::Writer {
       skipLevel = kNoSkip;
       if (!line.hasLevel || !IsPointerValue(line.value)) continue;
       const std::string_view target = PointerXref(line.value);
-      if (neededXrefs.contains(target)) continue;
+      if (IsNeeded(target)) continue;
       if (IsMemberTag(line.tag)) {
         skipLevel = depth;
         deferredLines.emplace(target, DeferredLines{doc.readPos, line.level});
@@ -346,11 +291,12 @@ struct CKinpruneDoc::Writer {
 
   void WriteRecords() {
     std::vector<std::uint64_t> offsets;
-    offsets.reserve(neededXrefs.size());
-    neededXrefs.ForEach([&](std::string_view xref, std::uint64_t known) {
-      const std::uint64_t offset = known == kNotLookedUp ? doc.RecordOffset(xref) : known;
+    doc.recordIndex.ForEach([&](const CKinpruneDoc::RecordSlot& record) {
       // The first record went out as the header copy already.
-      if (offset != kNoRecord && offset != doc.firstLineOffset) offsets.push_back(offset);
+      if (needed.Get(record.id) != Progress::None && record.value != kNoRecord &&
+          record.value != doc.firstLineOffset) {
+        offsets.push_back(record.value);
+      }
     });
     std::sort(offsets.begin(), offsets.end());
 
@@ -368,8 +314,7 @@ struct CKinpruneDoc::Writer {
         const std::int64_t depth = Depth(line);
         if (depth > skipLevel) continue;
         skipLevel = kNoSkip;
-        if (line.hasLevel && IsPointerValue(line.value) &&
-            !neededXrefs.contains(PointerXref(line.value))) {
+        if (line.hasLevel && IsPointerValue(line.value) && !IsNeeded(PointerXref(line.value))) {
           skipLevel = depth;
           continue;
         }
@@ -384,8 +329,8 @@ struct CKinpruneDoc::Writer {
   std::string buffer;
   bool failed = false;
   int lastPercent = -1;
-  NeededSet neededXrefs;
-  std::vector<std::string_view> workList;  // the Queued xrefs
+  NeededRecords needed{doc.recordOffsets.size()};
+  std::vector<QueuedRecord> workList;  // the Queued xrefs
   std::unordered_multimap<std::string_view, DeferredLines> deferredLines;
 };
 
