@@ -26,6 +26,15 @@ constexpr bool IsSpaceOrTab(unsigned char c) { return c == ' ' || c == '\t'; }
 constexpr bool IsLineEnd(unsigned char c) { return c == '\r' || c == '\n'; }
 constexpr bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+// Asks for the cache line at address ahead of its use; only a hint.
+void Prefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
+
 // The white space C's isspace knows in the "C" locale; spelled out so no locale can change it.
 constexpr bool IsCSpace(unsigned char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -185,6 +194,16 @@ const CKinpruneDoc::RecordSlot& CKinpruneDoc::RecordEntry(std::string_view xref)
 
 std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) { return RecordEntry(xref).value; }
 
+void CKinpruneDoc::PrefetchRecordEntry(std::string_view xref) const {
+  if (recordIndex.size() == recordOffsets.size()) recordIndex.Prefetch(xref);
+}
+
+void CKinpruneDoc::PrefetchRecord(std::string_view xref) const {
+  if (recordIndex.size() != recordOffsets.size()) return;
+  const RecordSlot* record = recordIndex.Find(xref);
+  if (record != nullptr && record->value < fileLength) Prefetch(fileData.data() + record->value);
+}
+
 bool CKinpruneDoc::BeginRecordAt(std::uint64_t offset, DocLine& line) {
   if (offset == kNoRecord || offset >= fileLength) {
     line = DocLine{};
@@ -205,9 +224,8 @@ bool CKinpruneDoc::NextRecordLine(DocLine& line) {
 // ---- Individual index -------------------------------------------------------------------------------
 
 IndividualEntry* CKinpruneDoc::FindIndividual(std::string_view xref) {
-  if (individualIndex.size() != individualByXref.size()) RebuildIndex(individualByXref, individualIndex);
-  const auto* found = individualIndex.Find(xref);
-  return found == nullptr ? nullptr : found->value;
+  auto it = individualByXref.find(xref);
+  return it == individualByXref.end() ? nullptr : it->second;
 }
 
 namespace {
@@ -291,7 +309,6 @@ void CKinpruneDoc::ProperCaseName(std::string& name) { ProperCaseBytes(name.data
 
 void CKinpruneDoc::DeleteContents() {
   recordIndex.Clear();
-  individualIndex.Clear();
   individualsByName.clear();
   recordOffsets.clear();
   individualByXref.clear();
@@ -434,14 +451,6 @@ bool SameText(const SortKey& a, const SortKey& b, TextOf textOf) {
          (a.size <= kKeyPrefix || std::string_view(textOf(a)) == textOf(b));
 }
 
-// Asks for the cache line at address ahead of its use; only a hint.
-void Prefetch(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-  __builtin_prefetch(address);
-#else
-  (void)address;
-#endif
-}
 constexpr std::size_t kFetchAhead = 16;
 
 // An individual as the load pass collects it: the sort key of its identifier, made while the

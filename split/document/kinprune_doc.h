@@ -181,6 +181,12 @@ class CKinpruneDoc {
   /// added) when the xref has no record.
   std::uint64_t RecordOffset(std::string_view xref);
 
+  /// Hints that xref will be looked up soon: fetches the start of its lookup. Changes nothing.
+  void PrefetchRecordEntry(std::string_view xref) const;
+  /// Hints that xref's record will be read soon: looks it up (best after PrefetchRecordEntry)
+  /// and fetches the record's first bytes. Adds nothing for a missing record.
+  void PrefetchRecord(std::string_view xref) const;
+
   /// Sets readPos to offset and reads the record's level-0 line. False for kNoRecord.
   bool BeginRecordAt(std::uint64_t offset, DocLine& line);
   /// RecordOffset(xref), then BeginRecordAt.
@@ -277,10 +283,9 @@ class CKinpruneDoc {
   void LoadPass(StatusSink* status);
 
   std::uint64_t firstLineOffset = kNoRecord;  // the header copy's record (written once)
-  // Hash indexes beside recordOffsets and individualByXref, built at their first lookup;
-  // rebuilt whenever their size no longer matches the map's.
+  // A hash index beside recordOffsets, built at its first lookup; rebuilt whenever its size no
+  // longer matches the map's.
   XrefIndex<std::uint64_t> recordIndex;
-  XrefIndex<IndividualEntry*> individualIndex;
 };
 
 // ---- Details pane ----------------------------------------------------------------------------------

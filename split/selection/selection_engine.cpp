@@ -3,6 +3,7 @@
 
 #include <algorithm>  // std::sort, std::fill
 #include <cstdint>    // std::uint32_t, std::uint64_t
+#include <iterator>   // std::size
 #include <string>     // std::to_string
 #include <vector>     // std::vector
 
@@ -129,6 +130,19 @@ bool ForEachLink(CKinpruneDoc& document, std::string_view xref, Fn&& fn) {
   });
 }
 
+// Calls read(xref) for each of xrefs in turn. The lookups and records of the xrefs a little
+// further on are fetched meanwhile: the records of a step lie all over the file.
+template <class Read>
+void ForEachInTurn(CKinpruneDoc& document, const std::vector<std::string_view>& xrefs, Read&& read) {
+  constexpr std::size_t kEntriesAhead = 8;
+  constexpr std::size_t kRecordsAhead = 4;
+  for (std::size_t k = 0; k < xrefs.size(); ++k) {
+    if (k + kEntriesAhead < xrefs.size()) document.PrefetchRecordEntry(xrefs[k + kEntriesAhead]);
+    if (k + kRecordsAhead < xrefs.size()) document.PrefetchRecord(xrefs[k + kRecordsAhead]);
+    read(xrefs[k]);
+  }
+}
+
 // Adds the xrefs of source to target and empties source. The steps of a traversal add what they
 // have read to their done set this way, after the step: no step consults the done set it adds
 // to.
@@ -184,6 +198,31 @@ void SelectionEngine::ReportSelectedCount() {
   if (reporter != nullptr) reporter->ShowSelectedCount(selectedCount);
 }
 
+namespace {
+
+// Calls fn(entry) for the individual of each xref of the ascending range xrefs that has one, in
+// the range's order. A long range is matched against the identifier table in one ordered walk
+// side by side with it, a short one by a lookup per xref.
+template <class Xrefs, class Fn>
+void ForEachIndividual(CKinpruneDoc& document, const Xrefs& xrefs, Fn&& fn) {
+  const IndividualByXref& table = document.individualByXref;
+  constexpr std::size_t kWalkRatio = 16;
+  if (std::size(xrefs) * kWalkRatio < table.size()) {
+    for (std::string_view xref : xrefs) {
+      if (IndividualEntry* entry = document.FindIndividual(xref)) fn(*entry);
+    }
+    return;
+  }
+  auto it = table.begin();
+  for (std::string_view xref : xrefs) {
+    while (it != table.end() && ByteOrder::Less(it->first, xref)) ++it;
+    if (it == table.end()) return;
+    if (std::string_view(it->first) == xref) fn(*it->second);
+  }
+}
+
+}  // namespace
+
 template <class Xrefs>
 void SelectionEngine::ApplyToXrefs(const Xrefs& first, const Xrefs& second,
                                    SelectionTarget target) {
@@ -192,15 +231,14 @@ void SelectionEngine::ApplyToXrefs(const Xrefs& first, const Xrefs& second,
   undoIsInvert = false;
   undoEntries.clear();
   std::size_t changedCount = 0;
-  for (const Xrefs* xrefs : {&first, &second}) {
-    for (std::string_view xref : *xrefs) {
-      IndividualEntry* entry = document.FindIndividual(xref);
-      if (entry == nullptr || entry->selected == value) continue;
-      SetEntry(*entry, value);
-      undoEntries.push_back(entry);
-      ++changedCount;
-    }
-  }
+  auto apply = [&](IndividualEntry& entry) {
+    if (entry.selected == value) return;
+    SetEntry(entry, value);
+    undoEntries.push_back(&entry);
+    ++changedCount;
+  };
+  ForEachIndividual(document, first, apply);
+  ForEachIndividual(document, second, apply);
   if (reporter != nullptr) reporter->ShowStatus(IndividualsFound(changedCount));
 }
 
@@ -280,19 +318,19 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size());
-    for (std::string_view person : sets.pendingIndividuals.Sorted()) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
       const bool found = ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
       });
       if (!found) noteMissing(person);
-    }
+    });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    for (std::string_view family : sets.pendingFamilies.Sorted()) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       const bool found = ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
       });
       if (!found) noteMissing(family);
-    }
+    });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
   ApplyToXrefs(sets.doneIndividuals.Sorted(), sets.pendingIndividuals.Sorted(), target);
@@ -312,24 +350,24 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
       if (tag == kTagFams) Insert(sets.pendingFamilies, xref);
     });
     Insert(sets.doneIndividuals, start);
-    for (std::string_view family : sets.pendingFamilies.Sorted()) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag) && xref != start) Insert(sets.pendingIndividuals, xref);
       });
-    }
+    });
     sets.pendingFamilies.clear();
     while (!sets.pendingIndividuals.empty()) {
-      for (std::string_view person : sets.pendingIndividuals.Sorted()) {
+      ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
         ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
           if (tag == kTagFamc) InsertUnless(sets.pendingFamilies, xref, spouseAncestryFamilies);
         });
-      }
+      });
       MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-      for (std::string_view family : sets.pendingFamilies.Sorted()) {
+      ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
         ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
           if (IsSpouseTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         });
-      }
+      });
       MergeInto(spouseAncestryFamilies, sets.pendingFamilies);
     }
     sets.doneIndividuals.clear();
@@ -340,7 +378,7 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    for (std::string_view person : sets.pendingIndividuals.Sorted()) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFamc) {
           InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
@@ -354,9 +392,9 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
           }
         }
       });
-    }
+    });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    for (std::string_view family : sets.pendingFamilies.Sorted()) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagChil) {
           if (options.includeAncestorTree) {
@@ -368,7 +406,7 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
           InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         }
       });
-    }
+    });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
   MergeInto(sets.pendingIndividuals, sets.doneIndividuals);
@@ -389,7 +427,7 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    for (std::string_view person : sets.pendingIndividuals.Sorted()) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFams) {
           InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
@@ -402,9 +440,9 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
           }
         }
       });
-    }
+    });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    for (std::string_view family : sets.pendingFamilies.Sorted()) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag)) {
           if (passNo != 0 && options.includeDescendantTree) {
@@ -416,23 +454,23 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
           InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         }
       });
-    }
+    });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
 
   if (options.includeSpousesParents) {
-    for (std::string_view spouse : spousesFound.Sorted()) {
+    ForEachInTurn(document, spousesFound.Sorted(), [&](std::string_view spouse) {
       ForEachLink(document, spouse, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFamc) Insert(sets.pendingFamilies, xref);
       });
       sets.pendingIndividuals.Insert(spouse);
-    }
+    });
     spousesFound.clear();
-    for (std::string_view family : sets.pendingFamilies.Sorted()) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag)) Insert(sets.pendingIndividuals, xref);
       });
-    }
+    });
     sets.pendingFamilies.clear();
   } else {
     MergeInto(sets.pendingIndividuals, spousesFound);
@@ -451,17 +489,17 @@ void SelectionEngine::CollateralExpansion(FloodSets& sets, std::int32_t collater
        collateralPass < collateralGenerations && !sets.pendingIndividuals.empty();
        ++collateralPass) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    for (std::string_view person : sets.pendingIndividuals.Sorted()) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
       });
-    }
+    });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    for (std::string_view family : sets.pendingFamilies.Sorted()) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
       });
-    }
+    });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
 }

@@ -497,6 +497,16 @@ TEST(TreeSelectionTest, LargeFloodsChangeIndividualsInByteOrder) {
   EXPECT_EQ(f->engine.UndoXrefs(), expected);
   EXPECT_EQ(f->engine.SelectedCount(), xrefs.size());
   EXPECT_TRUE(f->reporter.missing.empty());
+
+  // A small selection among many individuals takes a lookup per xref: the same order, the
+  // start (read) before the family members reached (not read), each part in byte order.
+  f->engine.UndoRedo();
+  f->engine.SelectFamily(xrefs[77]);
+  std::vector<std::string> reached = {xrefs[19], xrefs[78], xrefs[79], xrefs[80]};
+  std::sort(reached.begin(), reached.end());
+  reached.insert(reached.begin(), xrefs[77]);
+  EXPECT_EQ(f->engine.UndoXrefs(), reached);
+  EXPECT_EQ(f->engine.SelectedCount(), reached.size());
 }
 
 }  // namespace
