@@ -11,7 +11,8 @@
 #include <charconv>   // std::to_chars
 #include <cstring>    // std::strerror, std::memcpy
 #include <new>        // std::bad_alloc
-#include <utility>    // std::move
+#include <tuple>      // std::forward_as_tuple
+#include <utility>    // std::move, std::piecewise_construct
 #include <vector>     // std::vector
 
 #include "file_identity.h"
@@ -24,6 +25,15 @@ namespace {
 constexpr bool IsSpaceOrTab(unsigned char c) { return c == ' ' || c == '\t'; }
 constexpr bool IsLineEnd(unsigned char c) { return c == '\r' || c == '\n'; }
 constexpr bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// Asks for the cache line at address ahead of its use; only a hint.
+void Prefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
 
 // The white space C's isspace knows in the "C" locale; spelled out so no locale can change it.
 constexpr bool IsCSpace(unsigned char c) {
@@ -59,68 +69,57 @@ std::string OpenErrorText(const std::string& path, int error) {
   }
 }
 
-// Reads the whole of fd into bytes, a regular file in one read into a buffer sized once; false
-// with errno set on failure.
-bool ReadWholeFile(int fd, std::string& bytes) {
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) return false;
-  if (S_ISDIR(info.st_mode)) {
-    errno = EISDIR;
-    return false;
+// The line that starts at start and ends (before its terminator) at end, which must not be
+// blank: level, tag and value as DocLine describes them.
+void ParseLine(const char* data, std::uint64_t start, std::uint64_t end, std::uint64_t pos,
+               DocLine& line) {
+  auto at = [&](std::uint64_t offset) { return static_cast<unsigned char>(data[offset]); };
+  line.start = start;
+  line.text = std::string_view(data + start, end - start);
+  if (!IsAsciiDigit(at(pos))) {
+    line.hasLevel = false;
+    line.level = CKinpruneDoc::kSaturatedLevel;
+    line.tag = {};
+    line.value = {};
+    return;
   }
-  auto readInto = [fd](char* data, std::size_t size, std::size_t& got) {
-    while (got < size) {
-      const ssize_t n = ::read(fd, data + got, size - got);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      if (n == 0) break;
-      got += static_cast<std::size_t>(n);
+
+  line.hasLevel = true;
+  std::int64_t level = 0;
+  for (; pos < end && IsAsciiDigit(at(pos)); ++pos) {
+    if (level < CKinpruneDoc::kSaturatedLevel) {
+      level = level * 10 + (at(pos) - '0');
+      if (level > CKinpruneDoc::kSaturatedLevel) level = CKinpruneDoc::kSaturatedLevel;
     }
-    return true;
-  };
-  try {
-    std::size_t got = 0;
-    const std::size_t expected = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
-    bytes.resize(expected);
-    if (!readInto(bytes.data(), bytes.size(), got)) return false;
-    bytes.resize(got);
-    // Whatever the size said, read on to the end: a file that grew meanwhile, a pipe or a device.
-    constexpr std::size_t kBlockSize = std::size_t{1} << 16;
-    std::vector<char> block(kBlockSize);
-    for (;;) {
-      std::size_t more = 0;
-      if (!readInto(block.data(), block.size(), more)) return false;
-      bytes.append(block.data(), more);
-      if (more < block.size()) break;
-    }
-  } catch (const std::bad_alloc&) {
-    errno = ENOMEM;
-    return false;
   }
-  return true;
+  line.level = static_cast<std::int32_t>(level);
+  while (pos < end && IsSpaceOrTab(at(pos))) ++pos;
+  const std::uint64_t tagStart = pos;
+  while (pos < end && at(pos) > 0x20) ++pos;
+  line.tag = std::string_view(data + tagStart, pos - tagStart);
+  // One separator only; a control byte that stopped the tag stays and begins the value.
+  if (pos < end && IsSpaceOrTab(at(pos))) ++pos;
+  line.value = std::string_view(data + pos, end - pos);
 }
 
-// Offset of the first CR or LF in data[from, end), or end. Looks at eight bytes at a time: a
-// word with no byte below 0x0E (CR is 0x0D, LF 0x0A) holds no line end.
+// Offset of the first CR or LF in data[from, end), or end.
 std::uint64_t FindLineEnd(const char* data, std::uint64_t from, std::uint64_t end) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-  for (;;) {
-    while (end - from >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, data + from, 8);
-      // Sets a high bit when some byte is below 0x0E (exact as a yes/no answer).
-      if (((word - kOnes * 0x0E) & ~word & kHighBits) != 0) break;
-      from += 8;
-    }
-    const std::uint64_t stop = end - from >= 8 ? from + 8 : end;
-    for (; from < stop; ++from) {
-      if (IsLineEnd(static_cast<unsigned char>(data[from]))) return from;
-    }
-    if (from >= end) return end;
-  }
+  return static_cast<std::uint64_t>(gedtext::FindLineEnd(data + from, data + end) - data);
+}
+
+// Offset just past the terminator of a line that ends at end: the CR or LF there and at most
+// one more CR or LF with it.
+std::uint64_t PastTerminator(const char* data, std::uint64_t end, std::uint64_t length) {
+  if (end >= length) return length;
+  ++end;
+  if (end < length && IsLineEnd(static_cast<unsigned char>(data[end]))) ++end;
+  return end;
+}
+
+// Offset of the first byte after spaces and tabs in data[from, end).
+std::uint64_t SkipBlanks(const char* data, std::uint64_t from, std::uint64_t end) {
+  while (from < end && IsSpaceOrTab(static_cast<unsigned char>(data[from]))) ++from;
+  return from;
 }
 
 }  // namespace
@@ -146,45 +145,10 @@ bool CKinpruneDoc::ReadLineAt(DocLine& line) {
   const char* data = fileData.data();
   const std::uint64_t start = readPos;
   const std::uint64_t end = FindLineEnd(data, start, fileLength);
-
-  // The terminator, and at most one more CR or LF with it.
-  readPos = end;
-  if (readPos < fileLength) {
-    ++readPos;
-    if (readPos < fileLength && IsLineEnd(static_cast<unsigned char>(data[readPos]))) ++readPos;
-  }
-
-  auto at = [&](std::uint64_t pos) { return static_cast<unsigned char>(data[pos]); };
-  std::uint64_t pos = start;
-  while (pos < end && IsSpaceOrTab(at(pos))) ++pos;
+  readPos = PastTerminator(data, end, fileLength);
+  const std::uint64_t pos = SkipBlanks(data, start, end);
   if (pos == end) return false;  // blank: no GEDCOM line at all
-
-  line.start = start;
-  line.text = std::string_view(data + start, end - start);
-  if (!IsAsciiDigit(at(pos))) {
-    line.hasLevel = false;
-    line.level = kSaturatedLevel;
-    line.tag = {};
-    line.value = {};
-    return true;
-  }
-
-  line.hasLevel = true;
-  std::int64_t level = 0;
-  for (; pos < end && IsAsciiDigit(at(pos)); ++pos) {
-    if (level < kSaturatedLevel) {
-      level = level * 10 + (at(pos) - '0');
-      if (level > kSaturatedLevel) level = kSaturatedLevel;
-    }
-  }
-  line.level = static_cast<std::int32_t>(level);
-  while (pos < end && IsSpaceOrTab(at(pos))) ++pos;
-  const std::uint64_t tagStart = pos;
-  while (pos < end && at(pos) > 0x20) ++pos;
-  line.tag = std::string_view(data + tagStart, pos - tagStart);
-  // One separator only; a control byte that stopped the tag stays and begins the value.
-  if (pos < end && IsSpaceOrTab(at(pos))) ++pos;
-  line.value = std::string_view(data + pos, end - pos);
+  ParseLine(data, start, end, pos, line);
   return true;
 }
 
@@ -203,13 +167,41 @@ void CKinpruneDoc::XrefFromPointer(std::string& xref, std::string_view pointer) 
 
 // ---- Record store -----------------------------------------------------------------------------------
 
-std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) {
-  auto it = recordOffsets.lower_bound(xref);
-  // The first key not less than xref is xref itself unless xref is less than it.
-  if (it != recordOffsets.end() && !ByteOrder::Less(xref, it->first)) return it->second;
+namespace {
+
+// Makes index list the entries of map again.
+template <class Map, class Index>
+void RebuildIndex(Map& map, Index& index) {
+  index.Clear();
+  index.Reserve(map.size());
+  for (auto& entry : map) index.Add(entry);
+}
+
+}  // namespace
+
+const CKinpruneDoc::RecordSlot* CKinpruneDoc::FindRecordEntry(std::string_view xref) {
+  if (recordIndex.size() != recordOffsets.size()) RebuildIndex(recordOffsets, recordIndex);
+  return recordIndex.Find(xref);
+}
+
+const CKinpruneDoc::RecordSlot& CKinpruneDoc::RecordEntry(std::string_view xref) {
+  if (const RecordSlot* found = FindRecordEntry(xref)) return *found;
   // Remembered as missing so that repeated lookups of a dangling pointer stay cheap.
-  recordOffsets.emplace_hint(it, std::string(xref), kNoRecord);
-  return kNoRecord;
+  auto added = recordOffsets.emplace_hint(recordOffsets.lower_bound(xref), std::string(xref), kNoRecord);
+  recordIndex.Add(*added);
+  return *recordIndex.Find(xref);
+}
+
+std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) { return RecordEntry(xref).value; }
+
+void CKinpruneDoc::PrefetchRecordEntry(std::string_view xref) const {
+  if (recordIndex.size() == recordOffsets.size()) recordIndex.Prefetch(xref);
+}
+
+void CKinpruneDoc::PrefetchRecord(std::string_view xref) const {
+  if (recordIndex.size() != recordOffsets.size()) return;
+  const RecordSlot* record = recordIndex.Find(xref);
+  if (record != nullptr && record->value < fileLength) Prefetch(fileData.data() + record->value);
 }
 
 bool CKinpruneDoc::BeginRecordAt(std::uint64_t offset, DocLine& line) {
@@ -236,10 +228,16 @@ IndividualEntry* CKinpruneDoc::FindIndividual(std::string_view xref) {
   return it == individualByXref.end() ? nullptr : it->second;
 }
 
-std::string CKinpruneDoc::BuildDisplayName(std::string_view nameValue) {
+namespace {
+
+// Appends the display name of a NAME value to out: "John /Smith/ Jr" -> "Smith, John Jr".
+void AppendDisplayName(std::string& out, std::string_view nameValue) {
   const std::size_t first = nameValue.find('/');
   const std::size_t last = nameValue.rfind('/');
-  if (first == std::string_view::npos || first >= last) return std::string(nameValue);
+  if (first == std::string_view::npos || first >= last) {
+    out.append(nameValue);
+    return;
+  }
 
   std::string_view given = nameValue.substr(0, first);
   while (!given.empty() && IsCSpace(static_cast<unsigned char>(given.back()))) given.remove_suffix(1);
@@ -247,18 +245,18 @@ std::string CKinpruneDoc::BuildDisplayName(std::string_view nameValue) {
   std::string_view suffix = nameValue.substr(last + 1);
   while (!suffix.empty() && IsCSpace(static_cast<unsigned char>(suffix.front()))) suffix.remove_prefix(1);
 
-  std::string result(surname);
-  if (!surname.empty()) result += ',';
+  const std::size_t begin = out.size();
+  out.append(surname);
+  if (!surname.empty()) out += ',';
   for (std::string_view part : {given, suffix}) {
     if (part.empty()) continue;
-    if (!result.empty()) result += ' ';
-    result += part;
+    if (out.size() != begin) out += ' ';
+    out.append(part);
   }
-  return result;
 }
 
-void CKinpruneDoc::ProperCaseName(std::string& name) {
-  const std::size_t size = name.size();
+// The list's capitalisation rule over name[0, size), in place.
+void ProperCaseBytes(char* name, std::size_t size) {
   bool atWordStart = true;
   bool allRoman = true;
   std::size_t romanStart = 0;
@@ -297,9 +295,20 @@ void CKinpruneDoc::ProperCaseName(std::string& name) {
   if (allRoman) upperFrom(romanStart, size);
 }
 
+}  // namespace
+
+std::string CKinpruneDoc::BuildDisplayName(std::string_view nameValue) {
+  std::string result;
+  AppendDisplayName(result, nameValue);
+  return result;
+}
+
+void CKinpruneDoc::ProperCaseName(std::string& name) { ProperCaseBytes(name.data(), name.size()); }
+
 // ---- Lifecycle and load pass ---------------------------------------------------------------------------
 
 void CKinpruneDoc::DeleteContents() {
+  recordIndex.Clear();
   individualsByName.clear();
   recordOffsets.clear();
   individualByXref.clear();
@@ -312,21 +321,34 @@ OpenOutcome CKinpruneDoc::OnOpenDocument(const std::string& path, StatusSink* st
     outcome.error = OpenErrorText(path, errno);
     return outcome;
   }
-  std::string bytes;
-  const bool read = ReadWholeFile(fd, bytes);
+  FileBuffer bytes;
+  const bool read = bytes.ReadAll(fd);
   const int readError = errno;
   ::close(fd);
   if (!read) {
     outcome.error = OpenErrorText(path, readError);
     return outcome;
   }
-  return LoadFromMemory(std::move(bytes), path, status);
+  return LoadBuffer(std::move(bytes), path, status);
 }
 
 OpenOutcome CKinpruneDoc::LoadFromMemory(std::string bytes, const std::string& name,
                                          StatusSink* status) {
+  FileBuffer copy;
+  try {
+    copy = FileBuffer(bytes);
+  } catch (const std::bad_alloc&) {
+    OpenOutcome outcome;
+    outcome.error = "Not enough memory to load " + name + ".";
+    return outcome;
+  }
+  return LoadBuffer(std::move(copy), name, status);
+}
+
+OpenOutcome CKinpruneDoc::LoadBuffer(FileBuffer bytes, const std::string& name,
+                                     StatusSink* status) {
   OpenOutcome outcome;
-  if (gedtext::LooksLikeUtf16(bytes)) {
+  if (gedtext::LooksLikeUtf16(bytes.view())) {
     outcome.error = "Cannot open " + name +
                     ": it is a UTF-16 file. Save it as UTF-8 or ANSEL and open it again.";
     return outcome;
@@ -368,8 +390,14 @@ struct SortKey {
 
 constexpr std::size_t kKeyPrefix = 16;
 
+// Bytes from, from + 8 of text as a big-endian number, zero bytes past its end.
 std::uint64_t BigEndianBytes(std::string_view text, std::size_t from) {
   std::uint64_t value = 0;
+  if (text.size() >= from + 8) {
+    std::memcpy(&value, text.data() + from, 8);
+    if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap64(value);
+    return value;
+  }
   for (std::size_t k = from; k < from + 8; ++k) {
     value <<= 8;
     if (k < text.size()) value |= static_cast<unsigned char>(text[k]);
@@ -382,10 +410,10 @@ SortKey MakeSortKey(std::string_view text, std::size_t index, std::uint64_t payl
 }
 
 // The key's string: rebuilt from the prefix when it holds the whole string (the common case,
-// and no visit to the string's scattered bytes), otherwise textOf(index).
+// and no visit to the string's scattered bytes), otherwise textOf(key).
 template <class TextOf>
 std::string KeyText(const SortKey& key, TextOf textOf) {
-  if (key.size > kKeyPrefix) return std::string(textOf(key.index));
+  if (key.size > kKeyPrefix) return std::string(textOf(key));
   char bytes[kKeyPrefix];
   for (std::size_t k = 0; k < 8; ++k) {
     bytes[k] = static_cast<char>(key.high >> (56 - 8 * k));
@@ -395,7 +423,7 @@ std::string KeyText(const SortKey& key, TextOf textOf) {
 }
 
 // Sorts keys as their strings compare byte by byte as unsigned bytes, equal strings in file
-// order. textOf(index) gives the string of a key.
+// order. textOf(key) gives the string of a key.
 template <class TextOf>
 void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
   std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
@@ -405,9 +433,9 @@ void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
       // Both strings are entirely in the prefix, padded with zero bytes: the shorter is less.
       if (a.size != b.size) return a.size < b.size;
     } else {
-      const std::string_view restA = std::string_view(textOf(a.index)).substr(
+      const std::string_view restA = std::string_view(textOf(a)).substr(
           std::min(a.size, kKeyPrefix));
-      const std::string_view restB = std::string_view(textOf(b.index)).substr(
+      const std::string_view restB = std::string_view(textOf(b)).substr(
           std::min(b.size, kKeyPrefix));
       const int order = restA.compare(restB);
       if (order != 0) return order < 0;
@@ -420,36 +448,46 @@ void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
 template <class TextOf>
 bool SameText(const SortKey& a, const SortKey& b, TextOf textOf) {
   return a.high == b.high && a.low == b.low && a.size == b.size &&
-         (a.size <= kKeyPrefix || std::string_view(textOf(a.index)) == textOf(b.index));
+         (a.size <= kKeyPrefix || std::string_view(textOf(a)) == textOf(b));
 }
 
-// Asks for the cache line at address ahead of its use; only a hint.
-void Prefetch(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-  __builtin_prefetch(address);
-#else
-  (void)address;
-#endif
-}
 constexpr std::size_t kFetchAhead = 16;
 
-// An individual as the load pass collects it.
+// An individual as the load pass collects it: the sort key of its identifier, made while the
+// level-0 line was at hand (index: position in file order; payload: the identifier's offset in
+// the file), and where its display name lies in the pass's name buffer.
 struct LoadedIndividual {
-  std::string name;  // display name, capitalised once the record ends
-  std::string xref;
+  SortKey xrefKey;
+  std::size_t nameStart = 0;
+  std::size_t nameSize = 0;
 };
 
-// An identified level-0 line: its identifier (into fileData) and its offset.
-using LoadedRecord = std::pair<std::string_view, std::uint64_t>;
+// What the load pass gathers in file order; the tables are built from it at the end.
+struct LoadedTables {
+  std::vector<LoadedIndividual> individuals;
+  // The sort keys of the identified level-0 lines (index: position in file order; payload: the
+  // line's offset).
+  std::vector<SortKey> records;
+  std::string names;  // the display names, one after another
 
-// recordOffsets from the identified level-0 lines in file order; a later line wins.
-void BuildRecordOffsets(RecordOffsetMap& recordOffsets, const std::vector<LoadedRecord>& records) {
-  auto textOf = [&](std::size_t index) { return records[index].first; };
-  std::vector<SortKey> keys;
-  keys.reserve(records.size());
-  for (std::size_t index = 0; index < records.size(); ++index) {
-    keys.push_back(MakeSortKey(records[index].first, index, records[index].second));
+  std::string_view NameOf(std::size_t index) const {
+    return std::string_view(names).substr(individuals[index].nameStart,
+                                          individuals[index].nameSize);
   }
+};
+
+// The identifier of the identified level-0 line at start.
+std::string_view RecordXrefAt(const char* data, std::uint64_t length, std::uint64_t start) {
+  const std::uint64_t end = FindLineEnd(data, start, length);
+  DocLine line;
+  ParseLine(data, start, end, SkipBlanks(data, start, end), line);
+  return CKinpruneDoc::PointerXref(line.tag);
+}
+
+// recordOffsets from the identified level-0 lines; a later line wins.
+void BuildRecordOffsets(RecordOffsetMap& recordOffsets, std::vector<SortKey>& keys,
+                        const char* data, std::uint64_t length) {
+  auto textOf = [&](const SortKey& key) { return RecordXrefAt(data, length, key.payload); };
   SortKeys(keys, textOf);
   for (std::size_t k = 0; k < keys.size(); ++k) {
     if (k + 1 < keys.size() && SameText(keys[k], keys[k + 1], textOf)) continue;
@@ -459,44 +497,41 @@ void BuildRecordOffsets(RecordOffsetMap& recordOffsets, const std::vector<Loaded
 
 // individualsByName (equal names in file order) and individualByXref (a later individual wins).
 void BuildIndividualTables(IndividualsByName& individualsByName,
-                           IndividualByXref& individualByXref,
-                           std::vector<LoadedIndividual>& individuals) {
+                           IndividualByXref& individualByXref, const LoadedTables& loaded,
+                           const char* fileBytes) {
+  const std::vector<LoadedIndividual>& individuals = loaded.individuals;
   std::vector<IndividualEntry*> entryInFileOrder(individuals.size());
   std::vector<SortKey> keys;
   keys.reserve(individuals.size());
-  {
-    auto nameOf = [&](std::size_t index) -> std::string_view { return individuals[index].name; };
-    for (std::size_t index = 0; index < individuals.size(); ++index) {
-      keys.push_back(MakeSortKey(individuals[index].name, index));
-    }
-    SortKeys(keys, nameOf);
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-      // The individuals are visited in name order, that is all over the array: fetch ahead.
-      if (k + kFetchAhead < keys.size()) Prefetch(&individuals[keys[k + kFetchAhead].index]);
-      if (k + kFetchAhead / 2 < keys.size()) {
-        Prefetch(individuals[keys[k + kFetchAhead / 2].index].name.data());
-      }
-      const SortKey& key = keys[k];
-      auto& individual = individuals[key.index];
-      IndividualEntry entry{individual.name, std::move(individual.xref)};
-      auto node = individualsByName.emplace_hint(individualsByName.end(),
-                                                 std::move(individual.name), std::move(entry));
-      entryInFileOrder[key.index] = &node->second;
-    }
-  }
-  individuals = {};  // only moved-from shells are left; the peak of the load is here
 
-  // The identifiers are now in the entries; the same key array sorts them.
-  auto xrefOf = [&](std::size_t index) -> std::string_view {
-    return entryInFileOrder[index]->xref;
-  };
-  keys.clear();
-  for (std::size_t index = 0; index < entryInFileOrder.size(); ++index) {
-    if (index + kFetchAhead < entryInFileOrder.size()) {
-      Prefetch(entryInFileOrder[index + kFetchAhead]);
-    }
-    keys.push_back(MakeSortKey(xrefOf(index), index));
+  // A name key's payload is where its name starts in the name buffer, so that comparing and
+  // copying names needs no visit to the individual.
+  const char* names = loaded.names.data();
+  auto nameOf = [&](const SortKey& key) { return std::string_view(names + key.payload, key.size); };
+  for (std::size_t index = 0; index < individuals.size(); ++index) {
+    keys.push_back(MakeSortKey(loaded.NameOf(index), index, individuals[index].nameStart));
   }
+  SortKeys(keys, nameOf);
+  // The individuals are visited in name order, that is all over memory: each one is fetched
+  // well ahead, then its name and identifier bytes once it has arrived.
+  auto xrefOf = [&](const SortKey& key) { return std::string_view(fileBytes + key.payload, key.size); };
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    if (k + kFetchAhead < keys.size()) {
+      const SortKey& soon = keys[k + kFetchAhead];
+      Prefetch(&individuals[soon.index]);
+      Prefetch(names + soon.payload);
+    }
+    const SortKey& key = keys[k];
+    const std::string_view name = nameOf(key);
+    auto node = individualsByName.emplace_hint(
+        individualsByName.end(), std::piecewise_construct, std::forward_as_tuple(name),
+        std::forward_as_tuple(IndividualEntry{
+            std::string(name), KeyText(individuals[key.index].xrefKey, xrefOf)}));
+    entryInFileOrder[key.index] = &node->second;
+  }
+
+  keys.clear();
+  for (const LoadedIndividual& individual : individuals) keys.push_back(individual.xrefKey);
   SortKeys(keys, xrefOf);
   for (std::size_t k = 0; k < keys.size(); ++k) {
     if (k + 1 < keys.size() && SameText(keys[k], keys[k + 1], xrefOf)) continue;
@@ -505,62 +540,122 @@ void BuildIndividualTables(IndividualsByName& individualsByName,
   }
 }
 
+// Shows "Loading File %d%%" whenever the whole percent of the file read changes.
+class LoadProgress {
+ public:
+  LoadProgress(StatusSink* status, std::uint64_t fileLength)
+      : status(status), fileLength(fileLength) {}
+
+  void At(std::uint64_t position) {
+    if (status == nullptr) return;
+    const int percent = WholePercent(position, fileLength);
+    if (percent == lastPercent) return;
+    lastPercent = percent;
+    constexpr std::string_view kLoading = "Loading File ";
+    char text[32];
+    char* out = std::copy(kLoading.begin(), kLoading.end(), text);
+    out = std::to_chars(out, text + sizeof text - 1, percent).ptr;
+    *out++ = '%';
+    status->SetStatusText(std::string_view(text, out - text));
+  }
+
+ private:
+  StatusSink* status;
+  std::uint64_t fileLength;
+  int lastPercent = -1;
+};
+
+// Level 0 of a line whose level begins at pos: its digits are all zeros.
+bool HasLevelZero(const char* data, std::uint64_t pos, std::uint64_t end) {
+  for (; pos < end && IsAsciiDigit(static_cast<unsigned char>(data[pos])); ++pos) {
+    if (data[pos] != '0') return false;
+  }
+  return true;
+}
+
+// Whether the line whose level digits begin at pos, at a level other than 0, has the tag
+// NAME. Most lines are "<digit> <tag>", which is looked at directly.
+bool HasNameTag(const char* data, std::uint64_t start, std::uint64_t end, std::uint64_t pos,
+                DocLine& line) {
+  constexpr std::string_view kName = "NAME";
+  if (pos == start && end - pos >= 2 + kName.size() && data[pos + 1] == ' ' &&
+      static_cast<unsigned char>(data[pos + 2]) > 0x20) {
+    const std::string_view head(data + pos + 2, kName.size());
+    if (head != kName) return false;
+    return end == pos + 2 + kName.size() ||
+           static_cast<unsigned char>(data[pos + 2 + kName.size()]) <= 0x20;
+  }
+  ParseLine(data, start, end, pos, line);
+  return line.tag == kName;
+}
+
 }  // namespace
 
 void CKinpruneDoc::LoadPass(StatusSink* status) {
-  readPos = 0;
-  int lastPercent = -1;
+  LoadedTables loaded;
+  // Generous guesses (a few hundred bytes per individual): capacity never touched costs no
+  // memory, and growing these arrays would copy them.
+  loaded.names.reserve(fileLength / 16);
+  loaded.individuals.reserve(fileLength / 256);
+  loaded.records.reserve(fileLength / 256);
+  LoadProgress progress(status, fileLength);
+  bool pending = false;  // an INDI record is open: its NAME lines name it
 
-  // Individuals and identified level-0 lines in file order; the tables are built from them at
-  // the end.
-  std::vector<LoadedIndividual> individuals;
-  std::vector<LoadedRecord> records;
-  bool pending = false;
-
-  auto setIndividualName = [&](std::string_view value) {
-    std::string& name = individuals.back().name;
-    name = BuildDisplayName(value);
-    if (name.empty()) name.assign("!unknown");
-  };
-  auto registerIndividual = [&] {
+  auto closeIndividual = [&] {
     pending = false;
-    ProperCaseName(individuals.back().name);
+    LoadedIndividual& individual = loaded.individuals.back();
+    ProperCaseBytes(loaded.names.data() + individual.nameStart, individual.nameSize);
+  };
+  // The last NAME line of a record names it; its display name replaces an earlier one.
+  auto setName = [&](std::string_view value) {
+    LoadedIndividual& individual = loaded.individuals.back();
+    loaded.names.resize(individual.nameStart);
+    AppendDisplayName(loaded.names, value);
+    if (loaded.names.size() == individual.nameStart) loaded.names.append("!unknown");
+    individual.nameSize = loaded.names.size() - individual.nameStart;
   };
 
+  const char* data = fileData.data();
+  const std::uint64_t length = fileLength;
+  constexpr std::uint64_t kByteOrderMarkSize = 3;
+  std::uint64_t next = hasByteOrderMark ? kByteOrderMarkSize : 0;
   DocLine line;
-  char percentText[32];
-  while (ReadLine(line)) {
-    if (firstLineOffset == kNoRecord) firstLineOffset = line.start;
-    if (status) {
-      const int percent = WholePercent(readPos, fileLength);
-      if (percent != lastPercent) {
-        lastPercent = percent;
-        constexpr std::string_view kLoading = "Loading File ";
-        char* out = std::copy(kLoading.begin(), kLoading.end(), percentText);
-        out = std::to_chars(out, percentText + sizeof percentText - 1, percent).ptr;
-        *out++ = '%';
-        status->SetStatusText(std::string_view(percentText, out - percentText));
-      }
-    }
-    if (!line.hasLevel) continue;
-    if (line.level == 0) {
-      if (pending) registerIndividual();
+  while (next < length) {
+    const std::uint64_t start = next;
+    const std::uint64_t end = FindLineEnd(data, start, length);
+    next = PastTerminator(data, end, length);
+    const std::uint64_t pos = SkipBlanks(data, start, end);
+    if (pos == end) continue;  // blank
+    if (firstLineOffset == kNoRecord) firstLineOffset = start;
+    progress.At(next);
+    if (!IsAsciiDigit(static_cast<unsigned char>(data[pos]))) continue;  // no level number
+
+    if (HasLevelZero(data, pos, end)) {
+      if (pending) closeIndividual();
+      ParseLine(data, start, end, pos, line);
       const bool hasXref = IsPointerValue(line.tag);
-      if (hasXref) records.emplace_back(PointerXref(line.tag), line.start);
+      const std::string_view xref = hasXref ? PointerXref(line.tag) : std::string_view{};
+      if (hasXref) loaded.records.push_back(MakeSortKey(xref, loaded.records.size(), start));
       if (line.value == "INDI") {
         pending = true;
-        individuals.push_back(
-            LoadedIndividual{"!unknown", std::string(hasXref ? PointerXref(line.tag) : std::string_view{})});
+        const std::size_t nameStart = loaded.names.size();
+        loaded.names.append("!unknown");
+        const std::uint64_t xrefOffset = hasXref ? static_cast<std::uint64_t>(xref.data() - data) : 0;
+        loaded.individuals.push_back(LoadedIndividual{
+            MakeSortKey(xref, loaded.individuals.size(), xrefOffset), nameStart,
+            loaded.names.size() - nameStart});
       }
-    } else if (pending && line.tag == "NAME") {
-      setIndividualName(line.value);
+    } else if (pending && HasNameTag(data, start, end, pos, line)) {
+      ParseLine(data, start, end, pos, line);
+      setName(line.value);
     }
   }
-  if (pending) registerIndividual();
+  if (pending) closeIndividual();
+  readPos = length;
 
-  BuildRecordOffsets(recordOffsets, records);
-  records = {};
-  BuildIndividualTables(individualsByName, individualByXref, individuals);
+  BuildRecordOffsets(recordOffsets, loaded.records, data, length);
+  loaded.records = {};
+  BuildIndividualTables(individualsByName, individualByXref, loaded, fileData.data());
 }
 
 bool CKinpruneDoc::NamesOpenedFile(const std::string& path) const {

@@ -13,6 +13,9 @@
 #include <string_view>  // std::string_view
 #include <type_traits>  // std::is_same_v
 
+#include "file_buffer.h"
+#include "xref_index.h"
+
 namespace kinprune {
 
 /// Where the document's status texts go ("Loading File %d%%", the writer's four texts). The
@@ -143,7 +146,7 @@ class CKinpruneDoc {
 
   // ---- File copy and line reader --------------------------------------------------------------
 
-  std::string fileData;            ///< the opened file, byte for byte
+  FileBuffer fileData;             ///< the opened file, byte for byte
   std::uint64_t fileLength = 0;    ///< == fileData.size()
   std::uint64_t readPos = 0;       ///< next byte ReadLine consumes; 0..fileLength
   bool hasByteOrderMark = false;   ///< the file began with a UTF-8 byte-order mark
@@ -177,6 +180,12 @@ class CKinpruneDoc {
   /// Find-or-add lookup: the record's offset, or kNoRecord (and an entry with kNoRecord is
   /// added) when the xref has no record.
   std::uint64_t RecordOffset(std::string_view xref);
+
+  /// Hints that xref will be looked up soon: fetches the start of its lookup. Changes nothing.
+  void PrefetchRecordEntry(std::string_view xref) const;
+  /// Hints that xref's record will be read soon: looks it up (best after PrefetchRecordEntry)
+  /// and fetches the record's first bytes. Adds nothing for a missing record.
+  void PrefetchRecord(std::string_view xref) const;
 
   /// Sets readPos to offset and reads the record's level-0 line. False for kNoRecord.
   bool BeginRecordAt(std::uint64_t offset, DocLine& line);
@@ -259,13 +268,24 @@ class CKinpruneDoc {
   /// Writes the subset straight into an existing device, pipe or socket.
   SaveOutcome SaveIntoSpecialFile(const std::filesystem::path& target, const std::string& path,
                                   StatusSink* status);
-  struct Loader;
   struct Writer;
 
+  using RecordSlot = XrefIndex<std::uint64_t>::Slot;
+  /// The index slot of xref's recordOffsets entry (its id and offset); the entry is added with
+  /// kNoRecord when the xref has no record. Valid until the next entry is added.
+  const RecordSlot& RecordEntry(std::string_view xref);
+  /// The index slot of xref's recordOffsets entry, or nullptr when there is none (never adds).
+  const RecordSlot* FindRecordEntry(std::string_view xref);
+
   bool ReadLineAt(DocLine& line);
+  /// Takes bytes as the document's file (UTF-16 is refused) and runs the load pass.
+  OpenOutcome LoadBuffer(FileBuffer bytes, const std::string& name, StatusSink* status);
   void LoadPass(StatusSink* status);
 
   std::uint64_t firstLineOffset = kNoRecord;  // the header copy's record (written once)
+  // A hash index beside recordOffsets, built at its first lookup; rebuilt whenever its size no
+  // longer matches the map's.
+  XrefIndex<std::uint64_t> recordIndex;
 };
 
 // ---- Details pane ----------------------------------------------------------------------------------

@@ -171,7 +171,7 @@ TEST(LoadPassTest, LaterNamesAndDuplicatesAndOddRecords) {
   // The later of two records with one xref wins in both tables.
   auto second = std::next(doc.individualsByName.find("Same, Ann"));
   EXPECT_EQ(doc.FindIndividual("I2"), &second->second);
-  EXPECT_EQ(doc.recordOffsets.at("I2"), doc.fileData.find("0 @I2@ INDI\n1 NAME Ann /Same/\n0 X1"));
+  EXPECT_EQ(doc.recordOffsets.at("I2"), doc.fileData.view().find("0 @I2@ INDI\n1 NAME Ann /Same/\n0 X1"));
   EXPECT_NE(doc.FindIndividual(""), nullptr);
   for (const auto& [name, entry] : doc.individualsByName) EXPECT_FALSE(entry.selected);
 }

@@ -14,9 +14,8 @@
 #include <functional>  // std::function
 #include <new>         // std::bad_alloc
 #include <ostream>     // std::ostream
-#include <set>         // std::set
 #include <unordered_map>  // std::unordered_multimap
-#include <utility>        // std::pair
+#include <utility>        // std::pair, std::as_const
 #include <vector>      // std::vector
 
 #include "file_identity.h"
@@ -27,102 +26,38 @@ namespace kinprune {
 
 namespace {
 
-constexpr std::uint64_t kNotLookedUp = CKinpruneDoc::kNoRecord - 1;
+// How far a record table entry has got in one save.
+enum class Progress : std::uint8_t {
+  None,     // not needed (yet)
+  Named,    // needed, but its record is not read for pointers (the header's pointers)
+  Queued,   // on the work list: its record will be read for pointers
+  Scanned,  // its record has been read for pointers
+};
 
-// The needed xrefs of one save, each with its record offset once it has been looked up. The xrefs
-// are views of bytes that outlive the save: pointer values in fileData, the xrefs of the
-// individual entries and the keys of recordOffsets. Membership is a hash lookup, since the records
-// to write are put in file order by their offsets and not by the order of this set: open
-// addressing in one array, each slot with the full hash, so that a lookup touches the array and,
-// on a hash match, the xref's bytes, and an insert allocates nothing.
-class NeededSet {
+// The progress of every entry of the record table, by the id its hash index gives it. The
+// entries of missing records that the save adds get new ids, so the array grows on demand.
+class NeededRecords {
  public:
-  struct Slot {
-    std::uint64_t hash = 0;
-    std::string_view xref;
-    std::uint64_t offset = 0;
-    bool used = false;
-  };
+  explicit NeededRecords(std::size_t entries) : progress(entries, Progress::None) {}
 
-  void reserve(std::size_t count) {
-    std::size_t capacity = 16;
-    while (3 * capacity < 4 * count) capacity *= 2;
-    if (capacity > slots.size()) Rehash(capacity);
+  Progress Get(std::uint32_t id) const {
+    return id < progress.size() ? progress[id] : Progress::None;
   }
-  std::size_t size() const { return count; }
-  bool contains(std::string_view xref) const { return Find(xref, Hash(xref)) != nullptr; }
-
-  /// Adds xref with offset unless present. True when it was added.
-  bool try_emplace(std::string_view xref, std::uint64_t offset) {
-    return Insert(xref, offset, false);
-  }
-  /// Adds xref with offset, or sets the offset of the one present. True when it was added.
-  bool insert_or_assign(std::string_view xref, std::uint64_t offset) {
-    return Insert(xref, offset, true);
-  }
-
-  template <class Fn>
-  void ForEach(Fn&& fn) const {
-    for (const Slot& slot : slots) {
-      if (slot.used) fn(slot.xref, slot.offset);
-    }
+  Progress& At(std::uint32_t id) {
+    if (id >= progress.size()) progress.resize(std::max<std::size_t>(id + 1, 2 * progress.size()));
+    return progress[id];
   }
 
  private:
-  static std::uint64_t Hash(std::string_view xref) {
-    std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a, then a final mix of the high bits down
-    for (char c : xref) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
-    hash ^= hash >> 32;
-    hash *= 0x9e3779b97f4a7c15u;
-    return hash ^ (hash >> 29);
-  }
-
-  const Slot* Find(std::string_view xref, std::uint64_t hash) const {
-    if (slots.empty()) return nullptr;
-    const std::size_t mask = slots.size() - 1;
-    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
-      const Slot& slot = slots[k];
-      if (!slot.used) return nullptr;
-      if (slot.hash == hash && slot.xref == xref) return &slot;
-    }
-  }
-
-  bool Insert(std::string_view xref, std::uint64_t offset, bool assign) {
-    if (4 * (count + 1) > 3 * slots.size()) Rehash(slots.empty() ? 16 : 2 * slots.size());
-    const std::uint64_t hash = Hash(xref);
-    const std::size_t mask = slots.size() - 1;
-    for (std::size_t k = hash & mask;; k = (k + 1) & mask) {
-      Slot& slot = slots[k];
-      if (!slot.used) {
-        slot = Slot{hash, xref, offset, true};
-        ++count;
-        return true;
-      }
-      if (slot.hash == hash && slot.xref == xref) {
-        if (assign) slot.offset = offset;
-        return false;
-      }
-    }
-  }
-
-  void Rehash(std::size_t capacity) {
-    std::vector<Slot> old(capacity);
-    old.swap(slots);
-    const std::size_t mask = slots.size() - 1;
-    for (const Slot& slot : old) {
-      if (!slot.used) continue;
-      std::size_t k = slot.hash & mask;
-      while (slots[k].used) k = (k + 1) & mask;
-      slots[k] = slot;
-    }
-  }
-
-  std::vector<Slot> slots;  // a power of two in size, at most three quarters used
-  std::size_t count = 0;
+  std::vector<Progress> progress;
 };
-// The work list stays ordered: its passes run in ascending xref order. Its keys are copies held
-// in the nodes: views into the file would make every comparison of a tree descent a cache miss.
-using PendingSet = std::set<std::string, ByteOrder>;
+
+// One xref on the closure's work list.
+struct QueuedRecord {
+  std::string_view xref;  // a pointer value in fileData or an entry's xref: outlives the save
+  std::uint64_t offset;
+  std::uint32_t id;
+};
 
 // Pointers under these tags name people whose records are not pulled in by the pointer itself:
 // a family does not bring along every member, only the ones written for other reasons.
@@ -162,7 +97,6 @@ struct CKinpruneDoc::Writer {
   Writer(CKinpruneDoc& doc, StatusSink* status, Drain drain)
       : doc(doc), status(status), drain(std::move(drain)) {
     buffer.reserve(kBufferSize);
-    neededXrefs.reserve(doc.recordOffsets.size());
   }
 
   /// The whole pass; false when the drain failed. "File written" is left to the caller when
@@ -261,7 +195,8 @@ struct CKinpruneDoc::Writer {
     WriteFirstLine(line);
     while (doc.ReadLine(line) && !EndsRecord(line)) {
       if (line.hasLevel && IsPointerValue(line.value)) {
-        neededXrefs.try_emplace(PointerXref(line.value), kNotLookedUp);
+        Progress& progress = needed.At(doc.RecordEntry(PointerXref(line.value)).id);
+        if (progress == Progress::None) progress = Progress::Named;
       }
       WriteLine(line);
     }
@@ -274,52 +209,51 @@ struct CKinpruneDoc::Writer {
     for (const auto& [name, entry] : doc.individualsByName) {
       ShowPercent("Scanning Individuals ", position++, count);
       if (!entry.selected) continue;
-      const std::uint64_t offset = doc.RecordOffset(entry.xref);
-      neededXrefs.insert_or_assign(entry.xref, offset);
+      const CKinpruneDoc::RecordSlot& record = doc.RecordEntry(entry.xref);
+      const std::uint64_t offset = record.value;
+      // Every pointer of the record counts here, whatever its tag and depth: more than a scan
+      // by the closure's rules would find, so the record need not be read again.
+      needed.At(record.id) = Progress::Scanned;
       if (!doc.BeginRecordAt(offset, line)) continue;
       do {
-        if (line.hasLevel && IsPointerValue(line.value)) {
-          AddPending(PointerXref(line.value));
-        }
+        if (line.hasLevel && IsPointerValue(line.value)) Queue(PointerXref(line.value));
       } while (doc.NextRecordLine(line));
     }
   }
 
-  // Work through pendingXrefs in ascending order; an xref added behind the current one is met in
-  // the same pass, one added before it in the next pass.
+  // Reads the record of every queued xref for its pointers, until nothing is queued. The
+  // needed set this ends with does not depend on the order of the work: an xref is queued at
+  // most once, lines under a member pointer are read once their target is needed (at once, or
+  // when the target's turn comes), and every other pointer's target is queued.
   void CloseOverReferences() {
-    auto it = pendingXrefs.begin();
-    while (!pendingXrefs.empty()) {
-      if (it == pendingXrefs.end()) it = pendingXrefs.begin();
-      // The needed set keeps the record table's key, which outlives this save.
-      const auto [xref, offset] = LookUpRecord(*it);
-      const bool added = neededXrefs.insert_or_assign(xref, offset);
-      if (added) ScanDeferred(xref);
-      if (offset != kNoRecord) {
-        doc.readPos = offset;
+    while (!workList.empty()) {
+      const QueuedRecord queued = workList.back();
+      workList.pop_back();
+      Progress& progress = needed.At(queued.id);
+      if (progress == Progress::Scanned) continue;
+      progress = Progress::Scanned;
+      ScanDeferred(queued.xref);
+      if (queued.offset != kNoRecord) {
+        doc.readPos = queued.offset;
         DocLine line;
         doc.ReadLine(line);
         ScanLines(0);
       }
-      it = pendingXrefs.erase(it);
     }
   }
 
-  // An xref met again costs one descent and no node (emplace would build the node first).
-  void AddPending(std::string_view xref) {
-    const auto place = pendingXrefs.lower_bound(xref);
-    if (place == pendingXrefs.end() || ByteOrder::Less(xref, *place)) {
-      pendingXrefs.emplace_hint(place, xref);
-    }
+  // Puts xref on the work list unless its record is read already or will be.
+  void Queue(std::string_view xref) {
+    const CKinpruneDoc::RecordSlot& record = doc.RecordEntry(xref);
+    Progress& progress = needed.At(record.id);
+    if (progress != Progress::None && progress != Progress::Named) return;
+    progress = Progress::Queued;
+    workList.push_back(QueuedRecord{xref, record.value, record.id});
   }
 
-  // RecordOffset, with the record table's own copy of the xref.
-  std::pair<std::string_view, std::uint64_t> LookUpRecord(std::string_view xref) {
-    auto it = doc.recordOffsets.lower_bound(xref);
-    if (it == doc.recordOffsets.end() || ByteOrder::Less(xref, it->first)) {
-      it = doc.recordOffsets.emplace_hint(it, std::string(xref), kNoRecord);
-    }
-    return {it->first, it->second};
+  bool IsNeeded(std::string_view xref) {
+    const CKinpruneDoc::RecordSlot* record = doc.FindRecordEntry(xref);
+    return record != nullptr && needed.Get(record->id) != Progress::None;
   }
 
   void ScanDeferred(std::string_view xref) {
@@ -345,23 +279,24 @@ struct CKinpruneDoc::Writer {
       skipLevel = kNoSkip;
       if (!line.hasLevel || !IsPointerValue(line.value)) continue;
       const std::string_view target = PointerXref(line.value);
-      if (neededXrefs.contains(target)) continue;
+      if (IsNeeded(target)) continue;
       if (IsMemberTag(line.tag)) {
         skipLevel = depth;
         deferredLines.emplace(target, DeferredLines{doc.readPos, line.level});
       } else {
-        AddPending(target);
+        Queue(target);
       }
     }
   }
 
   void WriteRecords() {
     std::vector<std::uint64_t> offsets;
-    offsets.reserve(neededXrefs.size());
-    neededXrefs.ForEach([&](std::string_view xref, std::uint64_t known) {
-      const std::uint64_t offset = known == kNotLookedUp ? doc.RecordOffset(xref) : known;
+    doc.recordIndex.ForEach([&](const CKinpruneDoc::RecordSlot& record) {
       // The first record went out as the header copy already.
-      if (offset != kNoRecord && offset != doc.firstLineOffset) offsets.push_back(offset);
+      if (needed.Get(record.id) != Progress::None && record.value != kNoRecord &&
+          record.value != doc.firstLineOffset) {
+        offsets.push_back(record.value);
+      }
     });
     std::sort(offsets.begin(), offsets.end());
 
@@ -379,8 +314,7 @@ struct CKinpruneDoc::Writer {
         const std::int64_t depth = Depth(line);
         if (depth > skipLevel) continue;
         skipLevel = kNoSkip;
-        if (line.hasLevel && IsPointerValue(line.value) &&
-            !neededXrefs.contains(PointerXref(line.value))) {
+        if (line.hasLevel && IsPointerValue(line.value) && !IsNeeded(PointerXref(line.value))) {
           skipLevel = depth;
           continue;
         }
@@ -395,8 +329,8 @@ struct CKinpruneDoc::Writer {
   std::string buffer;
   bool failed = false;
   int lastPercent = -1;
-  NeededSet neededXrefs;
-  PendingSet pendingXrefs;
+  NeededRecords needed{doc.recordOffsets.size()};
+  std::vector<QueuedRecord> workList;  // the Queued xrefs
   std::unordered_multimap<std::string_view, DeferredLines> deferredLines;
 };
 

@@ -114,6 +114,31 @@ TEST(SubsetWriterTest, ClosureDoesNotDependOnXrefOrder) {
                                "0 @N2@ NOTE", "1 NOTE @I2@", "0 @I2@ INDI", "0 TRLR"}));
 }
 
+TEST(SubsetWriterTest, HeaderTargetsAreFollowedOnlyWhenASelectedRecordPointsToThem) {
+  // U1 is needed from the header alone, so its note N9 is left out; once a selected individual
+  // points to U1 as well, U1's record is read and N9 comes along. A record that several
+  // selected individuals and families point to is written once.
+  const std::string text = std::string(kFamily);
+  CKinpruneDoc doc;
+  Load(doc, text);
+  Select(doc, {"I1"});
+  EXPECT_EQ(Subset(doc).find("0 @N9@ NOTE nine"), std::string::npos);
+
+  std::string pointing = text;
+  pointing.replace(pointing.find("1 SOUR @S9@\n"), 12, "1 SUBM @U1@\n");
+  CKinpruneDoc again;
+  Load(again, pointing);
+  Select(again, {"I1", "I2", "I3"});
+  const std::string out = Subset(again);
+  EXPECT_NE(out.find("0 @U1@ SUBM\r\n1 NOTE @N9@\r\n"), std::string::npos);
+  EXPECT_NE(out.find("0 @N9@ NOTE nine\r\n"), std::string::npos);
+  for (const char* record : {"0 @U1@ SUBM\r\n", "0 @F1@ FAM\r\n", "0 @N3@ NOTE three\r\n"}) {
+    const std::size_t first = out.find(record);
+    EXPECT_NE(first, std::string::npos) << record;
+    EXPECT_EQ(out.find(record, first + 1), std::string::npos) << record;
+  }
+}
+
 TEST(SubsetWriterTest, ReachesRecordsThatSortBeforeTheCurrentOne) {
   CKinpruneDoc doc;
   Load(doc, "0 @Z1@ INDI\n1 NOTE @Y1@\n0 @Y1@ NOTE\n1 SOUR @B1@\n0 @B1@ SOUR\n1 NOTE @A1@\n"

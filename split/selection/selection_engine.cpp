@@ -1,7 +1,11 @@
 // selection_engine.cpp - selection state, everyone/invert/undo, and the family-link traversals.
 #include "selection_engine.h"
 
-#include <string>  // std::to_string
+#include <algorithm>  // std::sort, std::fill
+#include <cstdint>    // std::uint32_t, std::uint64_t
+#include <iterator>   // std::size
+#include <string>     // std::to_string
+#include <vector>     // std::vector
 
 namespace kinprune {
 namespace {
@@ -20,18 +24,92 @@ std::string IndividualsFound(std::size_t count) {
   return std::to_string(count) + " individuals found";
 }
 
-bool Contains(const XrefSet& set, std::string_view xref) { return set.find(xref) != set.end(); }
+// A set of xrefs for one traversal: membership by hash, iteration in byte order. The xrefs are
+// views of bytes that outlive the traversal (pointer values in the document's data, the start
+// argument), so nothing is copied or allocated per xref.
+class ViewSet {
+ public:
+  bool Contains(std::string_view xref) const { return FindSlot(xref, XrefHead(xref)) != nullptr; }
 
-// Adds xref to set. An xref met again (a family reached from each of its members) costs one
-// descent and no node: emplace would build the node, string included, before finding the
-// duplicate.
-void Insert(XrefSet& set, std::string_view xref) {
-  const auto place = set.lower_bound(xref);
-  if (place == set.end() || ByteOrder::Less(xref, *place)) set.emplace_hint(place, xref);
-}
+  void Insert(std::string_view xref) {
+    if (5 * (items.size() + 1) > 4 * slots.size()) Grow();
+    const std::uint64_t head = XrefHead(xref);
+    if (FindSlot(xref, head) != nullptr) return;
+    Place(Slot{head, static_cast<std::uint32_t>(xref.size()), true, xref.data()});
+    items.push_back(xref);
+    sorted = items.size() < 2;
+  }
 
-void InsertUnless(XrefSet& target, std::string_view xref, const XrefSet& exclude) {
-  if (!Contains(exclude, xref)) Insert(target, xref);
+  void InsertAll(ViewSet& other) {
+    for (std::string_view xref : other.items) Insert(xref);
+  }
+
+  /// The xrefs in byte order. Nothing may be inserted into this set while the result is in use.
+  const std::vector<std::string_view>& Sorted() {
+    if (!sorted) std::sort(items.begin(), items.end(), ByteOrder());
+    sorted = true;
+    return items;
+  }
+
+  std::size_t size() const { return items.size(); }
+  bool empty() const { return items.empty(); }
+  void clear() {
+    std::fill(slots.begin(), slots.end(), Slot{});
+    items.clear();
+    sorted = true;
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t head = 0;
+    std::uint32_t size = 0;
+    bool used = false;
+    const char* data = nullptr;
+  };
+
+  std::size_t Home(std::string_view xref, std::uint64_t head) const {
+    return static_cast<std::size_t>(HashXref(xref, head) & (slots.size() - 1));
+  }
+
+  const Slot* FindSlot(std::string_view xref, std::uint64_t head) const {
+    if (slots.empty()) return nullptr;
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t k = Home(xref, head);; k = (k + 1) & mask) {
+      const Slot& slot = slots[k];
+      if (!slot.used) return nullptr;
+      if (slot.head == head && slot.size == xref.size() &&
+          (xref.size() <= 8 || std::string_view(slot.data, slot.size).substr(8) == xref.substr(8))) {
+        return &slot;
+      }
+    }
+  }
+
+  void Place(const Slot& slot) {
+    const std::string_view xref(slot.data, slot.size);
+    const std::size_t mask = slots.size() - 1;
+    std::size_t k = Home(xref, slot.head);
+    while (slots[k].used) k = (k + 1) & mask;
+    slots[k] = slot;
+  }
+
+  void Grow() {
+    std::vector<Slot> old(slots.empty() ? 16 : 2 * slots.size());
+    old.swap(slots);
+    for (const Slot& slot : old) {
+      if (slot.used) Place(slot);
+    }
+  }
+
+  std::vector<Slot> slots;  // a power of two in size, at most four fifths used
+  std::vector<std::string_view> items;
+  bool sorted = true;
+};
+
+bool Contains(const ViewSet& set, std::string_view xref) { return set.Contains(xref); }
+void Insert(ViewSet& set, std::string_view xref) { set.Insert(xref); }
+
+void InsertUnless(ViewSet& target, std::string_view xref, const ViewSet& exclude) {
+  if (!exclude.Contains(xref)) target.Insert(xref);
 }
 
 /// Calls fn(tag, xref) for each line of xref's record below its level-0 line whose value is a
@@ -52,22 +130,35 @@ bool ForEachLink(CKinpruneDoc& document, std::string_view xref, Fn&& fn) {
   });
 }
 
-// Moves the nodes of source into target (no copies, no allocation) and empties source. The steps
-// of a traversal add what they have read to their done set this way, after the step: no step
-// consults the done set it adds to.
-void MergeInto(XrefSet& target, XrefSet& source) {
-  target.merge(source);
-  source.clear();  // merge leaves behind the keys target already had
+// Calls read(xref) for each of xrefs in turn. The lookups and records of the xrefs a little
+// further on are fetched meanwhile: the records of a step lie all over the file.
+template <class Read>
+void ForEachInTurn(CKinpruneDoc& document, const std::vector<std::string_view>& xrefs, Read&& read) {
+  constexpr std::size_t kEntriesAhead = 8;
+  constexpr std::size_t kRecordsAhead = 4;
+  for (std::size_t k = 0; k < xrefs.size(); ++k) {
+    if (k + kEntriesAhead < xrefs.size()) document.PrefetchRecordEntry(xrefs[k + kEntriesAhead]);
+    if (k + kRecordsAhead < xrefs.size()) document.PrefetchRecord(xrefs[k + kRecordsAhead]);
+    read(xrefs[k]);
+  }
+}
+
+// Adds the xrefs of source to target and empties source. The steps of a traversal add what they
+// have read to their done set this way, after the step: no step consults the done set it adds
+// to.
+void MergeInto(ViewSet& target, ViewSet& source) {
+  target.InsertAll(source);
+  source.clear();
 }
 
 }  // namespace
 
 /// The working sets of one traversal.
 struct SelectionEngine::FloodSets {
-  XrefSet pendingIndividuals;
-  XrefSet doneIndividuals;
-  XrefSet pendingFamilies;
-  XrefSet doneFamilies;
+  ViewSet pendingIndividuals;
+  ViewSet doneIndividuals;
+  ViewSet pendingFamilies;
+  ViewSet doneFamilies;
 };
 
 SelectionEngine::SelectionEngine(CKinpruneDoc& document, SelectionReporter* reporter)
@@ -107,24 +198,55 @@ void SelectionEngine::ReportSelectedCount() {
   if (reporter != nullptr) reporter->ShowSelectedCount(selectedCount);
 }
 
-void SelectionEngine::ApplySelection(const XrefSet& first, const XrefSet& second,
-                                     SelectionTarget target) {
+namespace {
+
+// Calls fn(entry) for the individual of each xref of the ascending range xrefs that has one, in
+// the range's order. A long range is matched against the identifier table in one ordered walk
+// side by side with it, a short one by a lookup per xref.
+template <class Xrefs, class Fn>
+void ForEachIndividual(CKinpruneDoc& document, const Xrefs& xrefs, Fn&& fn) {
+  const IndividualByXref& table = document.individualByXref;
+  constexpr std::size_t kWalkRatio = 16;
+  if (std::size(xrefs) * kWalkRatio < table.size()) {
+    for (std::string_view xref : xrefs) {
+      if (IndividualEntry* entry = document.FindIndividual(xref)) fn(*entry);
+    }
+    return;
+  }
+  auto it = table.begin();
+  for (std::string_view xref : xrefs) {
+    while (it != table.end() && ByteOrder::Less(it->first, xref)) ++it;
+    if (it == table.end()) return;
+    if (std::string_view(it->first) == xref) fn(*it->second);
+  }
+}
+
+}  // namespace
+
+template <class Xrefs>
+void SelectionEngine::ApplyToXrefs(const Xrefs& first, const Xrefs& second,
+                                   SelectionTarget target) {
   const bool value = target == SelectionTarget::Select;
   undoValue = value;
   undoIsInvert = false;
   undoEntries.clear();
   std::size_t changedCount = 0;
-  for (const XrefSet* set : {&first, &second}) {
-    for (const std::string& xref : *set) {
-      IndividualEntry* entry = document.FindIndividual(xref);
-      if (entry == nullptr || entry->selected == value) continue;
-      SetEntry(*entry, value);
-      undoEntries.push_back(entry);
-      ++changedCount;
-    }
-  }
+  auto apply = [&](IndividualEntry& entry) {
+    if (entry.selected == value) return;
+    SetEntry(entry, value);
+    undoEntries.push_back(&entry);
+    ++changedCount;
+  };
+  ForEachIndividual(document, first, apply);
+  ForEachIndividual(document, second, apply);
   if (reporter != nullptr) reporter->ShowStatus(IndividualsFound(changedCount));
 }
+
+void SelectionEngine::ApplySelection(const XrefSet& first, const XrefSet& second,
+                                     SelectionTarget target) {
+  ApplyToXrefs(first, second, target);
+}
+
 
 void SelectionEngine::SelectEveryone() {
   const std::size_t individualCount = document.individualsByName.size();
@@ -196,22 +318,22 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size());
-    for (const std::string& person : sets.pendingIndividuals) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
       const bool found = ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
       });
       if (!found) noteMissing(person);
-    }
+    });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    for (const std::string& family : sets.pendingFamilies) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       const bool found = ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
       });
       if (!found) noteMissing(family);
-    }
+    });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
-  ApplySelection(sets.doneIndividuals, sets.pendingIndividuals, target);
+  ApplyToXrefs(sets.doneIndividuals.Sorted(), sets.pendingIndividuals.Sorted(), target);
   ReportSelectedCount();
   if (anyMissing && reporter != nullptr) {
     reporter->ShowMissingRecords(std::string(kMissingRecordsIntro) + missingXrefs);
@@ -221,31 +343,31 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
 void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOptions& options,
                                       SelectionTarget target) {
   FloodSets sets;
-  XrefSet spouseAncestryFamilies;
+  ViewSet spouseAncestryFamilies;
 
   if (options.includeAncestorTree && options.excludeFamiliesOfSpouses) {
     ForEachLink(document, start, [&](std::string_view tag, std::string_view xref) {
       if (tag == kTagFams) Insert(sets.pendingFamilies, xref);
     });
     Insert(sets.doneIndividuals, start);
-    for (const std::string& family : sets.pendingFamilies) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag) && xref != start) Insert(sets.pendingIndividuals, xref);
       });
-    }
+    });
     sets.pendingFamilies.clear();
     while (!sets.pendingIndividuals.empty()) {
-      for (const std::string& person : sets.pendingIndividuals) {
+      ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
         ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
           if (tag == kTagFamc) InsertUnless(sets.pendingFamilies, xref, spouseAncestryFamilies);
         });
-      }
+      });
       MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-      for (const std::string& family : sets.pendingFamilies) {
+      ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
         ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
           if (IsSpouseTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         });
-      }
+      });
       MergeInto(spouseAncestryFamilies, sets.pendingFamilies);
     }
     sets.doneIndividuals.clear();
@@ -256,7 +378,7 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    for (const std::string& person : sets.pendingIndividuals) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFamc) {
           InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
@@ -270,9 +392,9 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
           }
         }
       });
-    }
+    });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    for (const std::string& family : sets.pendingFamilies) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagChil) {
           if (options.includeAncestorTree) {
@@ -284,28 +406,28 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
           InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         }
       });
-    }
+    });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
   MergeInto(sets.pendingIndividuals, sets.doneIndividuals);
   sets.doneFamilies.clear();
 
   CollateralExpansion(sets, options.collateralGenerations);
-  ApplySelection(sets.doneIndividuals, sets.pendingIndividuals, target);
+  ApplyToXrefs(sets.doneIndividuals.Sorted(), sets.pendingIndividuals.Sorted(), target);
   ReportSelectedCount();
 }
 
 void SelectionEngine::SelectDescendants(std::string_view start, const DescendantOptions& options,
                                         SelectionTarget target) {
   FloodSets sets;
-  XrefSet spousesFound;
+  ViewSet spousesFound;
 
   Insert(sets.pendingIndividuals, start);
   const std::int32_t generations = options.generations;
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    for (const std::string& person : sets.pendingIndividuals) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFams) {
           InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
@@ -318,9 +440,9 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
           }
         }
       });
-    }
+    });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    for (const std::string& family : sets.pendingFamilies) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag)) {
           if (passNo != 0 && options.includeDescendantTree) {
@@ -332,23 +454,23 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
           InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         }
       });
-    }
+    });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
 
   if (options.includeSpousesParents) {
-    for (const std::string& spouse : spousesFound) {
+    ForEachInTurn(document, spousesFound.Sorted(), [&](std::string_view spouse) {
       ForEachLink(document, spouse, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFamc) Insert(sets.pendingFamilies, xref);
       });
-      sets.pendingIndividuals.insert(spouse);
-    }
+      sets.pendingIndividuals.Insert(spouse);
+    });
     spousesFound.clear();
-    for (const std::string& family : sets.pendingFamilies) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag)) Insert(sets.pendingIndividuals, xref);
       });
-    }
+    });
     sets.pendingFamilies.clear();
   } else {
     MergeInto(sets.pendingIndividuals, spousesFound);
@@ -357,7 +479,7 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
   sets.doneFamilies.clear();
 
   CollateralExpansion(sets, options.collateralGenerations);
-  ApplySelection(sets.doneIndividuals, sets.pendingIndividuals, target);
+  ApplyToXrefs(sets.doneIndividuals.Sorted(), sets.pendingIndividuals.Sorted(), target);
   ReportSelectedCount();
 }
 
@@ -367,17 +489,17 @@ void SelectionEngine::CollateralExpansion(FloodSets& sets, std::int32_t collater
        collateralPass < collateralGenerations && !sets.pendingIndividuals.empty();
        ++collateralPass) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    for (const std::string& person : sets.pendingIndividuals) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
       });
-    }
+    });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    for (const std::string& family : sets.pendingFamilies) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
       });
-    }
+    });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
 }

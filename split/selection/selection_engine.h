@@ -120,6 +120,10 @@ class SelectionEngine {
  private:
   struct FloodSets;
 
+  /// ApplySelection over any two ranges of xrefs in ascending order.
+  template <class Xrefs>
+  void ApplyToXrefs(const Xrefs& first, const Xrefs& second, SelectionTarget target);
+
   void CollateralExpansion(FloodSets& sets, std::int32_t collateralGenerations);
   void SetEntry(IndividualEntry& entry, bool value);
   void InvertAll();
