@@ -59,7 +59,7 @@ class XrefIndex {
   };
 
   void Clear() {
-    slots.clear();
+    slotTable.clear();
     count = 0;
   }
   std::size_t size() const { return count; }
@@ -67,12 +67,12 @@ class XrefIndex {
   /// Room for entries entries without growing.
   void Reserve(std::size_t entries) {
     const std::size_t capacity = entries + entries / 4 + 16;
-    if (capacity > slots.size()) Rehash(capacity);
+    if (capacity > slotTable.size()) Rehash(capacity);
   }
 
   /// Adds entry, whose key must not be in the index yet; returns its id.
   std::uint32_t Add(Entry& entry) {
-    if (5 * (count + 1) > 4 * slots.size()) Rehash(2 * slots.size() + 16);
+    if (5 * (count + 1) > 4 * slotTable.size()) Rehash(2 * slotTable.size() + 16);
     const std::string_view key = entry.first;
     const std::uint64_t head = XrefHead(key);
     const auto id = static_cast<std::uint32_t>(count);
@@ -88,20 +88,20 @@ class XrefIndex {
     const std::uint64_t head = XrefHead(xref);
     std::size_t k = Home(HashXref(xref, head));
     for (;;) {
-      const Slot& slot = slots[k];
+      const Slot& slot = slotTable[k];
       if (slot.entry == nullptr) return nullptr;
       if (slot.head == head && slot.size == xref.size() &&
           (xref.size() <= 8 || std::string_view(slot.entry->first).substr(8) == xref.substr(8))) {
         return &slot;
       }
-      if (++k == slots.size()) k = 0;
+      if (++k == slotTable.size()) k = 0;
     }
   }
 
   /// Asks the processor to fetch the slot where a lookup of xref starts; only a hint.
   void Prefetch(std::string_view xref) const {
 #if defined(__GNUC__) || defined(__clang__)
-    if (count != 0) __builtin_prefetch(&slots[Home(HashXref(xref, XrefHead(xref)))]);
+    if (count != 0) __builtin_prefetch(&slotTable[Home(HashXref(xref, XrefHead(xref)))]);
 #else
     (void)xref;
 #endif
@@ -110,7 +110,7 @@ class XrefIndex {
   /// Calls fn(const Slot&) for every entry, in no particular order.
   template <class Fn>
   void ForEach(Fn&& fn) const {
-    for (const Slot& slot : slots) {
+    for (const Slot& slot : slotTable) {
       if (slot.entry != nullptr) fn(slot);
     }
   }
@@ -119,28 +119,28 @@ class XrefIndex {
   // The first slot to try for hash: hash scaled to the table's size.
   std::size_t Home(std::uint64_t hash) const {
     __extension__ typedef unsigned __int128 Wide;
-    return static_cast<std::size_t>((static_cast<Wide>(hash) * slots.size()) >> 64);
+    return static_cast<std::size_t>((static_cast<Wide>(hash) * slotTable.size()) >> 64);
   }
 
   void Place(std::uint64_t hash, const Slot& slot) {
     std::size_t k = Home(hash);
-    while (slots[k].entry != nullptr) {
-      if (++k == slots.size()) k = 0;
+    while (slotTable[k].entry != nullptr) {
+      if (++k == slotTable.size()) k = 0;
     }
-    slots[k] = slot;
+    slotTable[k] = slot;
   }
 
   // The table, at most four fifths full, with linear probing (ids are limited to 32 bits; a
   // map of four billion identifiers does not fit in memory beside its file anyway).
   void Rehash(std::size_t capacity) {
     std::vector<Slot> old(capacity);
-    old.swap(slots);
+    old.swap(slotTable);
     for (const Slot& slot : old) {
       if (slot.entry != nullptr) Place(HashXref(slot.entry->first, slot.head), slot);
     }
   }
 
-  std::vector<Slot> slots;
+  std::vector<Slot> slotTable;
   std::size_t count = 0;
 };
 
