@@ -1,7 +1,8 @@
 // gedcom_line.h - splitting one GEDCOM line into level, tag and value, and identifier helpers.
 #pragma once
 
-#include <cstdint>      // std::int32_t
+#include <cstddef>      // std::size_t
+#include <cstdint>      // std::int32_t, std::uint64_t
 #include <limits>       // std::numeric_limits
 #include <string>       // std::string
 #include <string_view>  // std::string_view
@@ -24,16 +25,49 @@ struct GedcomLine {
 
 /// The splitter's white space: space, tab, LF, VT, FF and CR. Bytes above 127 are not.
 constexpr bool IsGedcomSpace(unsigned char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  constexpr std::uint64_t kSpaceBits = (std::uint64_t{1} << ' ') | (std::uint64_t{1} << '\t') |
+                                       (std::uint64_t{1} << '\n') | (std::uint64_t{1} << '\v') |
+                                       (std::uint64_t{1} << '\f') | (std::uint64_t{1} << '\r');
+  return c <= ' ' && ((kSpaceBits >> c) & 1) != 0;
 }
 constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+/// Splits a line whose level has been read, from pos on: skip white space, tag up to white
+/// space, one separator skipped, the rest is the value.
+inline void SplitTagAndValue(std::string_view line, std::size_t pos, GedcomLine& result) {
+  const std::size_t size = line.size();
+  while (pos < size && IsGedcomSpace(static_cast<unsigned char>(line[pos]))) ++pos;
+  const std::size_t tagStart = pos;
+  while (pos < size && !IsGedcomSpace(static_cast<unsigned char>(line[pos]))) ++pos;
+  result.tag = std::string_view(line.data() + tagStart, pos - tagStart);
+  if (pos < size) ++pos;  // exactly one separator; further blanks belong to the value
+  result.value = std::string_view(line.data() + pos, size - pos);
+}
+
+/// SplitGedcomLine for lines that do not start with one level digit and a space.
+GedcomLine SplitGedcomLineInGeneral(std::string_view line);
+
 /// Splits a line (without its terminator): skip white space, level digits, skip white space,
 /// tag up to white space, one separator skipped, the rest is the value.
-GedcomLine SplitGedcomLine(std::string_view line);
+inline GedcomLine SplitGedcomLine(std::string_view line) {
+  // Nearly every line starts with one level digit and a space: no leading blanks to skip and
+  // no number that could saturate.
+  if (line.size() >= 2 && IsDigit(static_cast<unsigned char>(line[0])) && line[1] == ' ') {
+    GedcomLine result;
+    result.level = line[0] - '0';
+    SplitTagAndValue(line, 2, result);
+    return result;
+  }
+  return SplitGedcomLineInGeneral(line);
+}
 
 /// True for an empty line or one of spaces and tabs only; such lines are no GEDCOM lines.
-bool IsBlankLine(std::string_view line);
+inline bool IsBlankLine(std::string_view line) {
+  for (char c : line) {
+    if (c != ' ' && c != '\t') return false;
+  }
+  return true;
+}
 
 /// True when the first and the last character are '@' (a lone "@" counts).
 constexpr bool IsIdentifierShaped(std::string_view text) {
