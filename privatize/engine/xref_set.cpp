@@ -7,13 +7,49 @@
 
 namespace privatize {
 
+namespace {
+
+std::uint64_t LoadWord(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+/// The avalanche step of splitmix64: every input bit reaches every output bit.
+std::uint64_t Mix(std::uint64_t value) {
+  value ^= value >> 30;
+  value *= 0xBF58476D1CE4E5B9u;
+  value ^= value >> 27;
+  value *= 0x94D049BB133111EBu;
+  value ^= value >> 31;
+  return value;
+}
+
+}  // namespace
+
 XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
   std::uint64_t head = 0;
-  for (std::size_t i = 0; i < kHeadBytes; ++i) {
-    const std::uint64_t byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
-    head = (head << 8) | byte;
+  const std::size_t headLength = std::min(key.size(), kHeadBytes);
+  for (std::size_t i = 0; i < headLength; ++i) {
+    head = (head << 8) | static_cast<unsigned char>(key[i]);
   }
-  return {head, key};
+  if (headLength < kHeadBytes) head <<= 8 * (kHeadBytes - headLength);  // zero padding
+  return {head, HashOf(head, key.size(), key.data() + headLength), key};
+}
+
+std::uint64_t XrefSet::HashOf(std::uint64_t head, std::size_t length, const char* tail) {
+  std::uint64_t hash = Mix(head ^ (length * 0x9E3779B97F4A7C15u));
+  std::size_t remaining = length > kHeadBytes ? length - kHeadBytes : 0;
+  for (; remaining >= sizeof(std::uint64_t); remaining -= sizeof(std::uint64_t)) {
+    hash = Mix(hash ^ LoadWord(tail));
+    tail += sizeof(std::uint64_t);
+  }
+  if (remaining > 0) {
+    std::uint64_t last = 0;
+    std::memcpy(&last, tail, remaining);
+    hash = Mix(hash ^ last);
+  }
+  return hash;
 }
 
 // Equal heads mean equal first bytes, where a key shorter than the head is padded with zero
@@ -31,6 +67,44 @@ int XrefSet::Compare(const Probe& probe, const Node& node) const {
   return probeLength < nodeLength ? -1 : (probeLength > nodeLength ? 1 : 0);
 }
 
+bool XrefSet::Equal(const Probe& probe, const Node& node) const {
+  if (probe.head != node.head || probe.key.size() != node.length) return false;
+  return probe.key.size() <= kHeadBytes ||
+         std::memcmp(probe.key.data() + kHeadBytes, tailBytes.data() + node.tailOffset,
+                     probe.key.size() - kHeadBytes) == 0;
+}
+
+XrefSet::Index XrefSet::Find(const Probe& probe) const {
+  if (slots.empty()) return kNoNode;
+  const std::size_t mask = slots.size() - 1;
+  const Slot tag = (probe.hash >> kSlotTagShift) << kSlotTagShift;
+  constexpr Slot kIndexBits = 0xFFFFFFFFu;
+  for (std::size_t at = probe.hash & mask;; at = (at + 1) & mask) {
+    const Slot slot = slots[at];
+    if (slot == 0) return kNoNode;
+    if ((slot & ~kIndexBits) == tag) {
+      const auto index = static_cast<Index>((slot & kIndexBits) - 1);
+      if (Equal(probe, At(index))) return index;
+    }
+  }
+}
+
+void XrefSet::IndexNode(Index index, std::uint64_t hash) {
+  const std::size_t mask = slots.size() - 1;
+  std::size_t at = hash & mask;
+  while (slots[at] != 0) at = (at + 1) & mask;
+  slots[at] = ((hash >> kSlotTagShift) << kSlotTagShift) | (Slot{index} + 1);
+}
+
+void XrefSet::GrowIndex() {
+  const std::size_t newCount = slots.empty() ? kFirstSlotCount : slots.size() * 2;
+  std::vector<Slot>(newCount).swap(slots);
+  for (Index index = 0; index < count; ++index) {
+    const Node& node = At(index);
+    IndexNode(index, HashOf(node.head, node.length, tailBytes.data() + node.tailOffset));
+  }
+}
+
 XrefSet::Index XrefSet::NewNode(const Probe& probe) {
   if (count >= kNoNode || probe.key.size() > UINT32_MAX) throw std::bad_alloc();
   const auto index = static_cast<Index>(count);
@@ -43,11 +117,22 @@ XrefSet::Index XrefSet::NewNode(const Probe& probe) {
     tailBytes.insert(tailBytes.end(), probe.key.begin() + kHeadBytes, probe.key.end());
   }
   ++count;
+  // Three quarters full at most, so that a search for an absent key meets an empty slot soon.
+  if (count * 4 > slots.size() * 3) {
+    GrowIndex();  // indexes the new node with all the others
+  } else {
+    IndexNode(index, probe.hash);
+  }
   return index;
 }
 
 bool XrefSet::Insert(std::string_view key) {
   const Probe probe = MakeProbe(key);
+  if (Find(probe) != kNoNode) return false;
+  return InsertIntoTree(probe);
+}
+
+bool XrefSet::InsertIntoTree(const Probe& probe) {
   if (root == kNoNode) {
     root = NewNode(probe);
     return true;
@@ -117,20 +202,13 @@ bool XrefSet::Insert(std::string_view key) {
 }
 
 bool XrefSet::Contains(std::string_view key) const {
-  const Probe probe = MakeProbe(key);
-  Index index = root;
-  while (index != kNoNode) {
-    const Node& node = At(index);
-    const int side = Compare(probe, node);
-    if (side == 0) return true;
-    index = side < 0 ? node.left : node.right;
-  }
-  return false;
+  return Find(MakeProbe(key)) != kNoNode;
 }
 
 void XrefSet::Destroy() {
   std::vector<std::unique_ptr<Node[]>>().swap(blocks);
   std::vector<char>().swap(tailBytes);
+  std::vector<Slot>().swap(slots);
   root = kNoNode;
   count = 0;
 }
@@ -177,7 +255,12 @@ bool XrefSet::CheckInvariantsForTest() const {
     self(self, node.right);
   };
   visit(visit, root);
-  return sound && ordered && visited == count;
+  // The hash index must lead to every node of the tree.
+  bool indexed = true;
+  for (Index index = 0; index < count; ++index) {
+    if (Find(MakeProbe(KeyOf(At(index)))) != index) indexed = false;
+  }
+  return sound && ordered && indexed && visited == count;
 }
 
 int XrefSet::HeightForTest() const {
