@@ -126,7 +126,8 @@ class Rewriter {
     recordIsLiving = false;
     if (IsIdentifierShaped(line.tag)) {
       StripAt(line.tag, id);
-      const bool unreferenced = options.removeUnreferenced && !sets.referencedSet.Contains(id);
+      const bool unreferenced =
+          options.removeUnreferenced && !sets.referencedSet.ContainsLikely(id);
       if (unreferenced || (dialog && sets.unlinkedSet.Contains(id))) {
         skipRecord = true;
         return;
@@ -140,7 +141,7 @@ class Rewriter {
     if (skipRecord) return;
     if (options.removeUnreferenced && IsIdentifierShaped(line.value)) {
       StripAt(line.value, id);
-      if (!sets.referencedSet.Contains(id)) {
+      if (!sets.referencedSet.ContainsLikely(id)) {
         skipLevel = line.level;
         return;
       }

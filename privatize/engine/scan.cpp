@@ -27,26 +27,25 @@ bool PassContext::BeginPass(PrivatizerPass pass) {
   return reader.Rewind();
 }
 
-PassContext::LineStatus PassContext::NextLine(std::string_view& line) {
-  if (!reader.Next(line)) {
-    if (reader.ReadFailed()) return LineStatus::ReadFailed;
-    // Every pass must read the same source: one that shrank or grew since the first pass
-    // would give a privatized file that matches neither version, so it counts as a read error.
-    if (!firstPassBytes) {
-      firstPassBytes = reader.BytesConsumed();
-    } else if (*firstPassBytes != reader.BytesConsumed()) {
-      return LineStatus::ReadFailed;
-    }
-    return LineStatus::End;
+PassContext::LineStatus PassContext::EndOfPass() {
+  if (reader.ReadFailed()) return LineStatus::ReadFailed;
+  // Every pass must read the same source: one that shrank or grew since the first pass
+  // would give a privatized file that matches neither version, so it counts as a read error.
+  if (!firstPassBytes) {
+    firstPassBytes = reader.BytesConsumed();
+  } else if (*firstPassBytes != reader.BytesConsumed()) {
+    return LineStatus::ReadFailed;
   }
-  if (variant == PrivatizerVariant::Dialog && sourceSize > 0) {
-    constexpr std::uint64_t kWhole = 100;
-    std::uint64_t percent = reader.BytesConsumed() * kWhole / sourceSize;
-    if (percent > kWhole) percent = kWhole;
-    if (static_cast<int>(percent) != lastPercent) {
-      lastPercent = static_cast<int>(percent);
-      if (hooks.PercentRead(lastPercent)) return LineStatus::Cancelled;
-    }
+  return LineStatus::End;
+}
+
+PassContext::LineStatus PassContext::ReportPercentRead() {
+  constexpr std::uint64_t kWhole = 100;
+  std::uint64_t percent = reader.BytesConsumed() * kWhole / sourceSize;
+  if (percent > kWhole) percent = kWhole;
+  if (static_cast<int>(percent) != lastPercent) {
+    lastPercent = static_cast<int>(percent);
+    if (hooks.PercentRead(lastPercent)) return LineStatus::Cancelled;
   }
   return LineStatus::Line;
 }

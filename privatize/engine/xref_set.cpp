@@ -74,6 +74,22 @@ bool XrefSet::Equal(const Probe& probe, const Node& node) const {
                      probe.key.size() - kHeadBytes) == 0;
 }
 
+// The word is chosen by the upper half of the hash, the bits in it by the lower bits.
+std::uint64_t XrefSet::FilterBits(std::uint64_t hash) {
+  constexpr unsigned kBitNumberWidth = 6;
+  constexpr std::uint64_t kBitNumber = 63;
+  return (std::uint64_t{1} << (hash & kBitNumber)) |
+         (std::uint64_t{1} << ((hash >> kBitNumberWidth) & kBitNumber)) |
+         (std::uint64_t{1} << ((hash >> (2 * kBitNumberWidth)) & kBitNumber));
+}
+
+bool XrefSet::MayContain(const Probe& probe) const {
+  if (filterWords.empty()) return false;
+  const std::uint64_t bits = FilterBits(probe.hash);
+  const std::size_t word = (probe.hash >> kSlotTagShift) & (filterWords.size() - 1);
+  return (filterWords[word] & bits) == bits;
+}
+
 XrefSet::Index XrefSet::Find(const Probe& probe) const {
   if (slots.empty()) return kNoNode;
   const std::size_t mask = slots.size() - 1;
@@ -94,11 +110,14 @@ void XrefSet::IndexNode(Index index, std::uint64_t hash) {
   std::size_t at = hash & mask;
   while (slots[at] != 0) at = (at + 1) & mask;
   slots[at] = ((hash >> kSlotTagShift) << kSlotTagShift) | (Slot{index} + 1);
+  filterWords[(hash >> kSlotTagShift) & (filterWords.size() - 1)] |= FilterBits(hash);
 }
 
 void XrefSet::GrowIndex() {
   const std::size_t newCount = slots.empty() ? kFirstSlotCount : slots.size() * 2;
+  constexpr std::size_t kSlotsPerFilterWord = 8;
   std::vector<Slot>(newCount).swap(slots);
+  std::vector<std::uint64_t>(newCount / kSlotsPerFilterWord).swap(filterWords);
   for (Index index = 0; index < count; ++index) {
     const Node& node = At(index);
     IndexNode(index, HashOf(node.head, node.length, tailBytes.data() + node.tailOffset));
@@ -128,7 +147,7 @@ XrefSet::Index XrefSet::NewNode(const Probe& probe) {
 
 bool XrefSet::Insert(std::string_view key) {
   const Probe probe = MakeProbe(key);
-  if (Find(probe) != kNoNode) return false;
+  if (MayContain(probe) && Find(probe) != kNoNode) return false;
   return InsertIntoTree(probe);
 }
 
@@ -202,6 +221,11 @@ bool XrefSet::InsertIntoTree(const Probe& probe) {
 }
 
 bool XrefSet::Contains(std::string_view key) const {
+  const Probe probe = MakeProbe(key);
+  return MayContain(probe) && Find(probe) != kNoNode;
+}
+
+bool XrefSet::ContainsLikely(std::string_view key) const {
   return Find(MakeProbe(key)) != kNoNode;
 }
 
@@ -209,6 +233,7 @@ void XrefSet::Destroy() {
   std::vector<std::unique_ptr<Node[]>>().swap(blocks);
   std::vector<char>().swap(tailBytes);
   std::vector<Slot>().swap(slots);
+  std::vector<std::uint64_t>().swap(filterWords);
   root = kNoNode;
   count = 0;
 }
@@ -255,10 +280,12 @@ bool XrefSet::CheckInvariantsForTest() const {
     self(self, node.right);
   };
   visit(visit, root);
-  // The hash index must lead to every node of the tree.
+  // The filter and the hash index must lead to every node of the tree.
   bool indexed = true;
   for (Index index = 0; index < count; ++index) {
-    if (Find(MakeProbe(KeyOf(At(index)))) != index) indexed = false;
+    const std::string key = KeyOf(At(index));
+    const Probe probe = MakeProbe(key);
+    if (!MayContain(probe) || Find(probe) != index) indexed = false;
   }
   return sound && ordered && indexed && visited == count;
 }

@@ -22,7 +22,8 @@ namespace privatize {
 /// and some bits of the key's hash). The tree holds the keys and decides every insertion; the
 /// index only finds a node without walking the tree, which at a million keys costs a cache miss
 /// per level: Contains, and Insert of a key already present, look at one or two slots and the
-/// node itself.
+/// node itself. A small Bloom filter (one 64-bit word per key, three bits set in it) answers
+/// most lookups of absent keys from the cache before the index is touched.
 class XrefSet {
  public:
   XrefSet() = default;
@@ -32,6 +33,9 @@ class XrefSet {
   /// Adds a copy of key unless an equal key is present. Returns whether it was added.
   bool Insert(std::string_view key);
   bool Contains(std::string_view key) const;
+  /// Contains for keys that are nearly always present, such as pointer targets looked up in the
+  /// set of referenced identifiers: skips the filter, which would only cost a memory access.
+  bool ContainsLikely(std::string_view key) const;
   /// Frees every node; the set is empty afterwards.
   void Destroy();
 
@@ -74,6 +78,8 @@ class XrefSet {
   static constexpr std::size_t kFirstSlotCount = 16;
 
   static Probe MakeProbe(std::string_view key);
+  static std::uint64_t FilterBits(std::uint64_t hash);
+  bool MayContain(const Probe& probe) const;
   static std::uint64_t HashOf(std::uint64_t head, std::size_t length, const char* tail);
   static Index& Link(Node& node, int side) { return side < 0 ? node.left : node.right; }
 
@@ -95,6 +101,7 @@ class XrefSet {
   std::vector<std::unique_ptr<Node[]>> blocks;
   std::vector<char> tailBytes;
   std::vector<Slot> slots;  // size a power of two, at most three quarters used
+  std::vector<std::uint64_t> filterWords;  // one eighth as many as slots
   Index root = kNoNode;
   std::size_t count = 0;
 };

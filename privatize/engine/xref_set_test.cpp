@@ -48,7 +48,13 @@ TEST(XrefSetTest, ManyKeysStayFindableInLogarithmicHeight) {
     EXPECT_EQ(set.Size(), keys.size());
     const double limit = 1.45 * std::log2(static_cast<double>(keys.size()) + 2);
     EXPECT_LE(set.HeightForTest(), static_cast<int>(limit));
-    for (const auto& key : keys) EXPECT_TRUE(set.Contains(key));
+    for (const auto& key : keys) EXPECT_TRUE(set.Contains(key) && set.ContainsLikely(key));
+    // Absent keys that look like the present ones, so that they meet filter bits and slots
+    // of other keys.
+    for (int i = 20000; i < 60000; ++i) {
+      const std::string absent = "I" + std::to_string(i);
+      ASSERT_FALSE(set.Contains(absent) || set.ContainsLikely(absent)) << absent;
+    }
     EXPECT_FALSE(set.Contains("I20000"));
     EXPECT_FALSE(set.Contains("I"));
     EXPECT_FALSE(set.Contains(""));
@@ -98,8 +104,10 @@ TEST(XrefSetTest, KeysAroundTheEighthByteOrderLikeTheirBytes) {
   EXPECT_TRUE(set.CheckInvariantsForTest());
   for (const auto& key : reference) {
     EXPECT_TRUE(set.Contains(key)) << key.size();
+    EXPECT_TRUE(set.ContainsLikely(key)) << key.size();
     EXPECT_FALSE(set.Insert(key));
     EXPECT_FALSE(set.Contains(key + 'C'));
+    EXPECT_FALSE(set.ContainsLikely(key + 'C'));
   }
   EXPECT_FALSE(set.Contains("AAAAAAAAC"));
   EXPECT_FALSE(set.Contains(std::string(19, 'A')));
