@@ -4,6 +4,7 @@
 
 #include "gedcom_line.h"
 #include "initials.h"
+#include "output_buffer.h"
 #include "privatizer_passes.h"
 #include "tag_stack.h"
 
@@ -19,46 +20,51 @@ namespace {
 /// failure of the stream, which may surface at any write or at the final flush.
 class OutputSink {
  public:
-  explicit OutputSink(std::ostream& out) : out(out) { buffer.reserve(kFlushThreshold * 2); }
+  explicit OutputSink(std::ostream& out) : out(out), buffer(kFlushThreshold + kSpareBytes) {}
 
-  void Append(std::string_view bytes) { buffer.append(bytes); }
+  void Append(std::string_view bytes) { buffer.Append(bytes); }
+  /// Appends line and a CR LF.
+  void AppendLine(std::string_view line) { buffer.AppendLine(line); }
   /// Appends a text the user gave (the message), whose line feeds become CR LF like every line
   /// end the rewrite writes.
   void AppendText(std::string_view text) {
     for (std::size_t lineFeed = text.find('\n'); lineFeed != std::string_view::npos;
          lineFeed = text.find('\n')) {
-      buffer.append(text.substr(0, lineFeed));
+      buffer.Append(text.substr(0, lineFeed));
       EndLine();
       text.remove_prefix(lineFeed + 1);
     }
-    buffer.append(text);
+    buffer.Append(text);
   }
   void AppendNumber(std::int64_t number) {
     char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, number);
-    buffer.append(digits, result.ptr);
+    buffer.Append(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
   }
-  void EndLine() { buffer.append("\r\n"); }
+  void EndLine() { buffer.Append("\r\n"); }
 
   /// Writes out a full buffer. False once the stream has failed.
-  bool FlushIfFull() { return buffer.size() < kFlushThreshold ? !failed : Flush(); }
+  bool FlushIfFull() { return buffer.Size() < kFlushThreshold ? !failed : Flush(); }
 
   /// Writes out everything collected and flushes the stream. False once the stream has failed.
   bool Flush() {
-    if (!failed && !buffer.empty()) {
-      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    if (!failed && !buffer.Empty()) {
+      out.write(buffer.Data(), static_cast<std::streamsize>(buffer.Size()));
     }
-    buffer.clear();
+    buffer.Clear();
     if (!failed) out.flush();
     if (!out) failed = true;
     return !failed;
   }
 
  private:
+  // Small enough that the buffer stays in the cache beside the reader's block.
   static constexpr std::size_t kFlushThreshold = std::size_t{1} << 18;
+  // Room for the lines that take the buffer past the threshold before it is written out.
+  static constexpr std::size_t kSpareBytes = std::size_t{1} << 16;
 
   std::ostream& out;
-  std::string buffer;
+  gedtext::OutputBuffer buffer;
   bool failed = false;
 };
 
@@ -257,10 +263,10 @@ class Rewriter {
   }
 
   void CopyLine() {
-    sink.Append(current);
     if (currentHadTerminator) {
-      sink.EndLine();
+      sink.AppendLine(current);
     } else {
+      sink.Append(current);
       lastWrittenHadTerminator = false;
     }
     ++linesWritten;
