@@ -1,4 +1,5 @@
 // case_rules.cpp - the four ASCII-only case rules applied to NAME, ALIA, SURN, GIVN and PLAC values.
+#include <array>    // std::array
 #include <cstddef>  // std::size_t
 #include <span>     // std::span
 
@@ -14,9 +15,19 @@ constexpr char ToLower(char c) { return IsUpper(c) ? static_cast<char>(c - 'A' +
 
 // Bytes above 127 are parts of UTF-8 (or other 8-bit) letters: treating them as separators
 // would capitalise the letter after every accented one (MÜLLER must not become MÜLler).
-constexpr bool IsWordCharacter(char c) {
-  return IsLower(c) || IsUpper(c) || (c >= '0' && c <= '9') || static_cast<unsigned char>(c) > 127;
+constexpr bool IsWordByte(unsigned char c) {
+  return IsLower(static_cast<char>(c)) || IsUpper(static_cast<char>(c)) || (c >= '0' && c <= '9') ||
+         c > 127;
 }
+
+// The same test as a table, one load per byte in the loops over whole values.
+constexpr std::array<bool, 256> kWordBytes = [] {
+  std::array<bool, 256> table{};
+  for (std::size_t c = 0; c < table.size(); ++c) table[c] = IsWordByte(static_cast<unsigned char>(c));
+  return table;
+}();
+
+constexpr bool IsWordCharacter(char c) { return kWordBytes[static_cast<unsigned char>(c)]; }
 
 // Upper-cases value[pos], which starts a word. Returns true when it made an "Mc": the "c"
 // after it is lowered and consumed (pos advanced), and the next character starts a word again.

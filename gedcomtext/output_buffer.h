@@ -4,6 +4,7 @@
 #include <cstddef>      // std::size_t
 #include <cstring>      // std::memcpy
 #include <memory>       // std::unique_ptr
+#include <span>         // std::span
 #include <string_view>  // std::string_view
 
 namespace gedtext {
@@ -21,6 +22,13 @@ class OutputBuffer {
     // A view may be empty with a null data pointer, which memcpy must not see.
     if (!piece.empty()) std::memcpy(bytes.get() + used, piece.data(), piece.size());
     used += piece.size();
+  }
+
+  /// Appends piece and returns the copy in the buffer, to be changed in place. Valid until the
+  /// next call that appends.
+  std::span<char> AppendEditable(std::string_view piece) {
+    Append(piece);
+    return {bytes.get() + used - piece.size(), piece.size()};
   }
 
   /// Appends line followed by CR LF.
