@@ -98,6 +98,18 @@ inline bool IsBlankLine(std::string_view line) {
   return true;
 }
 
+/// True when the line's first byte is a digit from 1 to 9: the line then has a level, the level
+/// is not 0, and the line is not blank, so it cannot start a record. Tells this without a split.
+constexpr bool StartsWithNonZeroLevel(std::string_view line) {
+  return !line.empty() && line.front() >= '1' && line.front() <= '9';
+}
+
+/// True when the line's last byte is '@'. A value that is not empty ends its line, so a line for
+/// which this is false has no identifier-shaped value. Tells this without a split.
+constexpr bool MayEndInIdentifier(std::string_view line) {
+  return !line.empty() && line.back() == '@';
+}
+
 /// True when the first and the last character are '@' (a lone "@" counts).
 constexpr bool IsIdentifierShaped(std::string_view text) {
   return !text.empty() && text.front() == '@' && text.back() == '@';

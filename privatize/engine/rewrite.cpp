@@ -86,6 +86,12 @@ class Rewriter {
         dialog(context.IsDialog()) {}
 
   void OnLine(std::string_view text) {
+    if (CopiedUnsplit(text)) {
+      current = text;
+      currentHadTerminator = context.LastHadTerminator();
+      CopyLine();
+      return;
+    }
     if (gedtext::IsBlankLine(text)) return;
     current = text;
     currentHadTerminator = context.LastHadTerminator();
@@ -114,6 +120,16 @@ class Rewriter {
   }
 
  private:
+  // Most lines of a record that is kept as it is are copied whatever their tag: in the console
+  // variant (the dialog follows every tag) a line with a level above 0, inside a record that is
+  // neither living nor dropped, outside a dropped pointer line's subtree, and with no pointer
+  // value that could be dropped.
+  bool CopiedUnsplit(std::string_view text) const {
+    return !dialog && skipLevel == 0 && !skipRecord && !recordIsLiving &&
+           gedtext::StartsWithNonZeroLevel(text) &&
+           !(options.removeUnreferenced && gedtext::MayEndInIdentifier(text));
+  }
+
   // A line without a level number belongs to the record in progress and sits deeper than any
   // line, so every rule that drops a record's lines drops it too.
   void OnLineWithoutLevel() {

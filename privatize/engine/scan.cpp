@@ -53,9 +53,10 @@ PassContext::LineStatus PassContext::ReportPercentRead() {
 namespace {
 
 /// Runs onLine for every line of the pass that is a GEDCOM line with a level: blank lines and
-/// lines without a level number change no scanning state.
-template <typename OnLine>
-PassStatus ForEachLevelLine(PassContext& context, OnLine&& onLine) {
+/// lines without a level number change no scanning state. Lines for which mayMatter, given the
+/// unsplit text, is false are passed over without being split.
+template <typename OnLine, typename MayMatter>
+PassStatus ForEachLevelLine(PassContext& context, OnLine&& onLine, MayMatter&& mayMatter) {
   std::string_view text;
   for (;;) {
     switch (context.NextLine(text)) {
@@ -68,11 +69,16 @@ PassStatus ForEachLevelLine(PassContext& context, OnLine&& onLine) {
       case PassContext::LineStatus::Line:
         break;
     }
-    if (IsBlankLine(text)) continue;
+    if (!mayMatter(text) || IsBlankLine(text)) continue;
     const GedcomLine line = SplitGedcomLine(text);
     if (!line.hasLevel) continue;
     onLine(line);
   }
+}
+
+template <typename OnLine>
+PassStatus ForEachLevelLine(PassContext& context, OnLine&& onLine) {
+  return ForEachLevelLine(context, onLine, [](std::string_view) { return true; });
 }
 
 /// What ScanLiving knows about the record in progress.
@@ -146,7 +152,12 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
   // judged like those of an individual who is not living.
   bool recordIsIndividual = true;
   std::string id;
-  return ForEachLevelLine(context, [&](const GedcomLine& line) {
+  // Only record starts and pointer lines count; a line with a level above 0 whose last byte is
+  // no '@' is neither.
+  auto mayMatter = [](std::string_view text) {
+    return !gedtext::StartsWithNonZeroLevel(text) || gedtext::MayEndInIdentifier(text);
+  };
+  const auto onLine = [&](const GedcomLine& line) {
     if (line.level == 0) {
       recordIsLiving = false;
       if (IsIdentifierShaped(line.tag)) {
@@ -171,7 +182,8 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
       }
     }
     sets.referencedSet.Insert(id);
-  });
+  };
+  return ForEachLevelLine(context, onLine, mayMatter);
 }
 
 PassStatus ScanUnlinked(PassContext& context, PrivatizerSets& sets) {
