@@ -37,19 +37,30 @@ XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
   return {head, HashOf(head, key.size(), key.data() + headLength), key};
 }
 
-std::uint64_t XrefSet::HashOf(std::uint64_t head, std::size_t length, const char* tail) {
-  std::uint64_t hash = Mix(head ^ (length * 0x9E3779B97F4A7C15u));
-  std::size_t remaining = length > kHeadBytes ? length - kHeadBytes : 0;
-  for (; remaining >= sizeof(std::uint64_t); remaining -= sizeof(std::uint64_t)) {
-    hash = Mix(hash ^ LoadWord(tail));
+XrefSet::KeyHash XrefSet::HashOf(std::uint64_t head, std::size_t length, const char* tail) {
+  constexpr std::uint64_t kByte = 0xFF;
+  std::uint64_t last = 0;
+  std::size_t stemTail = 0;  // bytes after the head that belong to the stem
+  if (length == 0) {
+  } else if (length <= kHeadBytes) {
+    const std::size_t shift = 8 * (kHeadBytes - length);
+    last = (head >> shift) & kByte;
+    head &= ~(kByte << shift);
+  } else {
+    last = static_cast<unsigned char>(tail[length - kHeadBytes - 1]);
+    stemTail = length - kHeadBytes - 1;
+  }
+  std::uint64_t stem = Mix(head ^ (length * 0x9E3779B97F4A7C15u));
+  for (; stemTail >= sizeof(std::uint64_t); stemTail -= sizeof(std::uint64_t)) {
+    stem = Mix(stem ^ LoadWord(tail));
     tail += sizeof(std::uint64_t);
   }
-  if (remaining > 0) {
-    std::uint64_t last = 0;
-    std::memcpy(&last, tail, remaining);
-    hash = Mix(hash ^ last);
+  if (stemTail > 0) {
+    std::uint64_t rest = 0;
+    std::memcpy(&rest, tail, stemTail);
+    stem = Mix(stem ^ rest);
   }
-  return hash;
+  return {stem, last};
 }
 
 // Equal heads mean equal first bytes, where a key shorter than the head is padded with zero
@@ -74,28 +85,49 @@ bool XrefSet::Equal(const Probe& probe, const Node& node) const {
                      probe.key.size() - kHeadBytes) == 0;
 }
 
-// The word is chosen by the upper half of the hash, the bits in it by the lower bits.
-std::uint64_t XrefSet::FilterBits(std::uint64_t hash) {
+namespace {
+
+constexpr std::size_t kGroupBits = 3;  // eight slots or filter words: one cache line
+constexpr std::uint64_t kInGroup = (std::uint64_t{1} << kGroupBits) - 1;
+
+std::size_t InLine(std::uint64_t lineHash, std::uint64_t last, std::size_t count) {
+  return static_cast<std::size_t>(((lineHash << kGroupBits) | (last & kInGroup)) & (count - 1));
+}
+
+}  // namespace
+
+std::size_t XrefSet::Home(const KeyHash& hash, std::size_t count) {
+  return InLine(hash.stem, hash.last, count);
+}
+
+XrefSet::Slot XrefSet::Tag(const KeyHash& hash) {
+  constexpr std::uint64_t kSpread = 0x9E3779B1u;
+  return ((hash.stem >> kSlotTagShift) ^ (hash.last * kSpread)) << kSlotTagShift;
+}
+
+// Three bits of one word, chosen by bits that the last byte changes too.
+std::uint64_t XrefSet::FilterBits(const KeyHash& hash) {
   constexpr unsigned kBitNumberWidth = 6;
   constexpr std::uint64_t kBitNumber = 63;
-  return (std::uint64_t{1} << (hash & kBitNumber)) |
-         (std::uint64_t{1} << ((hash >> kBitNumberWidth) & kBitNumber)) |
-         (std::uint64_t{1} << ((hash >> (2 * kBitNumberWidth)) & kBitNumber));
+  const std::uint64_t bits = hash.stem ^ (hash.last * 0x9E3779B97F4A7C15u);
+  return (std::uint64_t{1} << (bits & kBitNumber)) |
+         (std::uint64_t{1} << ((bits >> kBitNumberWidth) & kBitNumber)) |
+         (std::uint64_t{1} << ((bits >> (2 * kBitNumberWidth)) & kBitNumber));
 }
 
 bool XrefSet::MayContain(const Probe& probe) const {
   if (filterWords.empty()) return false;
   const std::uint64_t bits = FilterBits(probe.hash);
-  const std::size_t word = (probe.hash >> kSlotTagShift) & (filterWords.size() - 1);
+  const std::size_t word = InLine(probe.hash.stem >> kSlotTagShift, probe.hash.last, filterWords.size());
   return (filterWords[word] & bits) == bits;
 }
 
 XrefSet::Index XrefSet::Find(const Probe& probe) const {
   if (slots.empty()) return kNoNode;
   const std::size_t mask = slots.size() - 1;
-  const Slot tag = (probe.hash >> kSlotTagShift) << kSlotTagShift;
+  const Slot tag = Tag(probe.hash);
   constexpr Slot kIndexBits = 0xFFFFFFFFu;
-  for (std::size_t at = probe.hash & mask;; at = (at + 1) & mask) {
+  for (std::size_t at = Home(probe.hash, slots.size());; at = (at + 1) & mask) {
     const Slot slot = slots[at];
     if (slot == 0) return kNoNode;
     if ((slot & ~kIndexBits) == tag) {
@@ -105,12 +137,13 @@ XrefSet::Index XrefSet::Find(const Probe& probe) const {
   }
 }
 
-void XrefSet::IndexNode(Index index, std::uint64_t hash) {
+void XrefSet::IndexNode(Index index, const KeyHash& hash) {
   const std::size_t mask = slots.size() - 1;
-  std::size_t at = hash & mask;
+  std::size_t at = Home(hash, slots.size());
   while (slots[at] != 0) at = (at + 1) & mask;
-  slots[at] = ((hash >> kSlotTagShift) << kSlotTagShift) | (Slot{index} + 1);
-  filterWords[(hash >> kSlotTagShift) & (filterWords.size() - 1)] |= FilterBits(hash);
+  slots[at] = Tag(hash) | (Slot{index} + 1);
+  filterWords[InLine(hash.stem >> kSlotTagShift, hash.last, filterWords.size())] |=
+      FilterBits(hash);
 }
 
 void XrefSet::GrowIndex() {

@@ -113,6 +113,28 @@ TEST(XrefSetTest, KeysAroundTheEighthByteOrderLikeTheirBytes) {
   EXPECT_FALSE(set.Contains(std::string(19, 'A')));
 }
 
+TEST(XrefSetTest, KeysThatDifferOnlyInTheirLastByte) {
+  // They share one stretch of the hash index, so long runs of taken slots form, also across
+  // the end of the index; every key must stay findable and no absent one found.
+  XrefSet set;
+  std::set<std::string> reference;
+  for (const std::string stem : {"", "F", "I12", "LONGER-THAN-EIGHT-"}) {
+    for (int last = 0; last < 256; last += (stem.empty() ? 1 : 2)) {
+      const std::string key = stem + static_cast<char>(last);
+      EXPECT_EQ(set.Insert(key), reference.insert(key).second);
+    }
+  }
+  EXPECT_TRUE(set.CheckInvariantsForTest());
+  for (const std::string stem : {"F", "I12", "LONGER-THAN-EIGHT-"}) {
+    for (int last = 0; last < 256; ++last) {
+      const std::string key = stem + static_cast<char>(last);
+      const bool present = reference.count(key) == 1;
+      EXPECT_EQ(set.Contains(key), present) << stem << last;
+      EXPECT_EQ(set.ContainsLikely(key), present) << stem << last;
+    }
+  }
+}
+
 TEST(XrefSetTest, SpansManyNodeBlocks) {
   // More keys than one block of nodes holds, inserted in an order that rotates across blocks.
   XrefSet set;
