@@ -22,8 +22,8 @@ namespace privatize {
 /// and some bits of the key's hash). The tree holds the keys and decides every insertion; the
 /// index only finds a node without walking the tree, which at a million keys costs a cache miss
 /// per level: Contains, and Insert of a key already present, look at one or two slots and the
-/// node itself. A small Bloom filter (one 64-bit word per key, three bits set in it) answers
-/// most lookups of absent keys from the cache before the index is touched.
+/// node itself. A small Bloom filter (a 64-bit word for every eight slots, three bits set a key)
+/// answers most lookups of absent keys from the cache before the index is touched.
 class XrefSet {
  public:
   XrefSet() = default;
