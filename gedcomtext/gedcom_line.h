@@ -119,6 +119,18 @@ constexpr bool IsIdentifierShaped(std::string_view text) {
 void StripAt(std::string_view text, std::string& out);
 std::string StripAt(std::string_view text);
 
+/// StripAt(text) without a copy where one is not needed: for an identifier with '@' only at its
+/// two ends (nearly every one) the view between them; otherwise StripAt(text, scratch) and a
+/// view of scratch. The view lives as long as text and scratch stay unchanged.
+inline std::string_view StrippedIdentifier(std::string_view text, std::string& scratch) {
+  if (text.size() >= 2 && text.front() == '@' && text.back() == '@') {
+    const std::string_view inner = text.substr(1, text.size() - 2);
+    if (inner.find('@') == std::string_view::npos) return inner;
+  }
+  StripAt(text, scratch);
+  return scratch;
+}
+
 /// The number formed by the run of digits at the very end of value, ignoring trailing white
 /// space; 0 when there is none. Saturates at kSaturatedNumber.
 std::int32_t TrailingYear(std::string_view value);

@@ -147,6 +147,13 @@ TEST(IdentifierTest, ShapeAndStripping) {
   EXPECT_EQ(StripAt("@F3@"), "F3");
   EXPECT_EQ(StripAt("@a@b@"), "ab");
   EXPECT_EQ(StripAt("plain"), "plain");
+  // The shortcut gives what StripAt gives, and the scratch string only when it must.
+  std::string scratch = "old";
+  for (std::string_view text : {"@I1@", "@", "@@", "@@@", "@a@b@", "plain", "a@", "@F3", ""}) {
+    EXPECT_EQ(StrippedIdentifier(text, scratch), StripAt(text)) << text;
+  }
+  const std::string_view id = "@I12@";
+  EXPECT_EQ(StrippedIdentifier(id, scratch).data(), id.data() + 1);
 }
 
 TEST(TrailingYearTest, ReadsTheLastRunOfDigits) {

@@ -12,7 +12,6 @@ namespace privatize {
 
 using gedtext::GedcomLine;
 using gedtext::IsIdentifierShaped;
-using gedtext::StripAt;
 
 namespace {
 
@@ -147,7 +146,7 @@ class Rewriter {
     skipRecord = false;
     recordIsLiving = false;
     if (IsIdentifierShaped(line.tag)) {
-      StripAt(line.tag, id);
+      const std::string_view id = gedtext::StrippedIdentifier(line.tag, scratch);
       const bool unreferenced =
           options.removeUnreferenced && !sets.referencedSet.ContainsLikely(id);
       if (unreferenced || (dialog && sets.unlinkedSet.Contains(id))) {
@@ -162,8 +161,7 @@ class Rewriter {
   void OnSubordinateLine(const GedcomLine& line) {
     if (skipRecord) return;
     if (options.removeUnreferenced && IsIdentifierShaped(line.value)) {
-      StripAt(line.value, id);
-      if (!sets.referencedSet.ContainsLikely(id)) {
+      if (!sets.referencedSet.ContainsLikely(gedtext::StrippedIdentifier(line.value, scratch))) {
         skipLevel = line.level;
         return;
       }
@@ -304,7 +302,7 @@ class Rewriter {
   std::int32_t skipLevel = 0;
   bool sawTrailer = false;
   std::string recordKind;
-  std::string id;        // reused for every identifier looked up
+  std::string scratch;   // for the identifiers that hold an '@' inside
   std::string initials;  // reused for every shortened name
   TagStack tags;
 };

@@ -151,7 +151,7 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
   // Starts set and survives level-0 lines without an identifier, so the header's pointers are
   // judged like those of an individual who is not living.
   bool recordIsIndividual = true;
-  std::string id;
+  std::string scratch;  // for the identifiers that hold an '@' inside
   // Only record starts and pointer lines count; a line with a level above 0 whose last byte is
   // no '@' is neither.
   auto mayMatter = [](std::string_view text) {
@@ -161,15 +161,14 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
     if (line.level == 0) {
       recordIsLiving = false;
       if (IsIdentifierShaped(line.tag)) {
-        StripAt(line.tag, id);
-        recordIsLiving = sets.livingSet.Contains(id);
+        recordIsLiving = sets.livingSet.Contains(gedtext::StrippedIdentifier(line.tag, scratch));
         if (dialog) recordIsIndividual = line.value == "INDI";
       }
       return;
     }
     if (!IsIdentifierShaped(line.value)) return;
     if (recordIsLiving && !sets.keepTagSet.Contains(line.tag)) return;
-    StripAt(line.value, id);
+    const std::string_view id = gedtext::StrippedIdentifier(line.value, scratch);
     if (deleteLiving) {
       if (!dialog) {
         if (sets.livingSet.Contains(id)) return;
