@@ -1,11 +1,13 @@
 // case_conversion.cpp - the one-pass line rewriter for name and place case conversion.
 #include "case_conversion.h"
 
-#include <limits>    // std::numeric_limits
-#include <string>    // std::string
+#include <algorithm>  // std::equal
+#include <limits>     // std::numeric_limits
+#include <string>     // std::string
 
 #include "gedcom_line.h"
 #include "line_reader.h"
+#include "output_buffer.h"
 
 namespace casefix {
 namespace {
@@ -15,6 +17,8 @@ constexpr int kFullPercent = 100;
 // Output is gathered into one reused string and handed to the stream in blocks of about this
 // size, so the per-line cost is an append, not a stream call.
 constexpr std::size_t kOutputBlockSize = std::size_t{1} << 18;
+// Room for the line that takes the output past the block size before it is written.
+constexpr std::size_t kSpareBytes = std::size_t{1} << 16;
 
 using CaseRule = void (*)(std::span<char>);
 
@@ -49,9 +53,8 @@ class Converter {
         options(options),
         hook(hook),
         wholeValueRule(options.upperCase ? &UppercaseAll : &CapitalizeWords),
-        nameRule(NameRule(options)) {
-    output.reserve(kOutputBlockSize + 4096);
-  }
+        nameRule(NameRule(options)),
+        output(kOutputBlockSize + kSpareBytes) {}
 
   CaseConversionResult Run(std::uint64_t sourceSize);
 
@@ -62,8 +65,10 @@ class Converter {
   }
 
   void ConvertLine(std::string_view line);
-  // Converts value into the reused value buffer; true when that changed it.
-  bool Convert(std::string_view value, CaseRule rule);
+  // Appends level, a space, tag, a space, value converted by rule (unless rule is null) and
+  // CR LF; true when the rule changed the value.
+  bool AppendConvertedLine(std::string_view level, std::string_view tag, std::string_view value,
+                           CaseRule rule);
   bool WriteOutput();
   bool ReportProgress(std::uint64_t sourceSize);
   CaseConversionResult Fail(CaseConversionFailure failure);
@@ -74,17 +79,26 @@ class Converter {
   gedtext::ProgressHook& hook;
   CaseRule wholeValueRule;
   CaseRule nameRule;
-  std::string value;
-  std::string output;
+  gedtext::OutputBuffer output;
   int lastPercent = 0;
   std::uint64_t nextPercentAt = 0;
   CaseConversionResult result;
 };
 
-bool Converter::Convert(std::string_view original, CaseRule rule) {
-  value.assign(original);
-  rule(value);
-  return std::string_view(value) != original;
+bool Converter::AppendConvertedLine(std::string_view level, std::string_view tag,
+                                    std::string_view value, CaseRule rule) {
+  output.Append(level);
+  output.Append(" ");
+  output.Append(tag);
+  output.Append(" ");
+  const std::span<char> written = output.AppendEditable(value);
+  bool changed = false;
+  if (rule != nullptr) {
+    rule(written);
+    changed = !std::equal(written.begin(), written.end(), value.begin());
+  }
+  output.Append(kLineEnd);
+  return changed;
 }
 
 // The level's digits as the line has them, without leading zeros ("03" gives "3"), so that a
@@ -113,38 +127,41 @@ bool ReadFirstLineRefusingUtf16(gedtext::LineReader& reader, std::string_view& l
   return haveLine && line.find('\0') != std::string_view::npos;
 }
 
+// True when the line starts, after white space, with a digit. Nearly every line starts with
+// the digit itself.
+bool StartsWithLevel(std::string_view line) {
+  if (!line.empty() && gedtext::IsDigit(static_cast<unsigned char>(line[0]))) return true;
+  return !LevelDigits(line).empty();
+}
+
 void Converter::ConvertLine(std::string_view line) {
   const gedtext::GedcomLine fields = gedtext::SplitGedcomLine(line);
-  const std::string_view level = LevelDigits(line);
-  // A line that does not start with a level (such as the rest of a note broken by a bare line
-  // end) is text, never a tag, whatever its words look like.
-  const bool isGedcomLine = !level.empty() && !fields.tag.empty();
   const std::string_view tag = fields.tag;
+  // Every tag converted has four letters. A line that does not start with a level (such as the
+  // rest of a note broken by a bare line end) is text, never a tag, whatever its words look like.
+  const bool isGedcomLine = tag.size() == 4 && StartsWithLevel(line);
 
   if (isGedcomLine && fields.level == 1 && (tag == "NAME" || tag == "ALIA")) {
     // A pointer value names a record, and identifiers are case-sensitive.
-    if (gedtext::IsIdentifierShaped(fields.value)) {
-      value.assign(fields.value);
-    } else if (Convert(fields.value, nameRule)) {
-      Count(result.namesChanged);
-    }
-    output.append("1 ").append(tag).append(" ").append(value).append(kLineEnd);
+    const CaseRule rule = gedtext::IsIdentifierShaped(fields.value) ? nullptr : nameRule;
+    if (AppendConvertedLine("1", tag, fields.value, rule)) Count(result.namesChanged);
   } else if (isGedcomLine && fields.level == 2 &&
              (tag == "SURN" || (tag == "GIVN" && !options.surnameOnly))) {
-    Convert(fields.value, wholeValueRule);
-    output.append("2 ").append(tag).append(" ").append(value).append(kLineEnd);
+    AppendConvertedLine("2", tag, fields.value, wholeValueRule);
   } else if (isGedcomLine && options.convertPlaces && tag == "PLAC") {
-    if (Convert(fields.value, wholeValueRule)) Count(result.placesChanged);
-    output.append(level).append(" PLAC ").append(value).append(kLineEnd);
+    if (AppendConvertedLine(LevelDigits(line), tag, fields.value, wholeValueRule)) {
+      Count(result.placesChanged);
+    }
+  } else if (reader.LastHadTerminator()) {
+    output.AppendLine(line);
   } else {
-    output.append(line);
-    if (reader.LastHadTerminator()) output.append(kLineEnd);
+    output.Append(line);
   }
 }
 
 bool Converter::WriteOutput() {
-  destination.write(output.data(), static_cast<std::streamsize>(output.size()));
-  output.clear();
+  destination.write(output.Data(), static_cast<std::streamsize>(output.Size()));
+  output.Clear();
   return destination.good();
 }
 
@@ -175,7 +192,7 @@ CaseConversionResult Converter::Run(std::uint64_t sourceSize) {
     return Fail(CaseConversionFailure::Utf16Source);
   }
   hook.SetStatus(StatusText(options));
-  if (reader.HadByteOrderMark()) output.append(gedtext::kUtf8ByteOrderMark);
+  if (reader.HadByteOrderMark()) output.Append(gedtext::kUtf8ByteOrderMark);
 
   for (; haveLine; haveLine = reader.Next(line)) {
     // Progress counts the line just read, and a stop asked for now leaves that line unwritten;
@@ -186,7 +203,7 @@ CaseConversionResult Converter::Run(std::uint64_t sourceSize) {
       return result;
     }
     ConvertLine(line);
-    if (output.size() >= kOutputBlockSize && !WriteOutput()) {
+    if (output.Size() >= kOutputBlockSize && !WriteOutput()) {
       return Fail(CaseConversionFailure::WriteError);
     }
   }

@@ -1,4 +1,5 @@
 // case_rules.cpp - the four ASCII-only case rules applied to NAME, ALIA, SURN, GIVN and PLAC values.
+#include <array>    // std::array
 #include <cstddef>  // std::size_t
 #include <span>     // std::span
 
@@ -14,9 +15,32 @@ constexpr char ToLower(char c) { return IsUpper(c) ? static_cast<char>(c - 'A' +
 
 // Bytes above 127 are parts of UTF-8 (or other 8-bit) letters: treating them as separators
 // would capitalise the letter after every accented one (MÜLLER must not become MÜLler).
-constexpr bool IsWordCharacter(char c) {
-  return IsLower(c) || IsUpper(c) || (c >= '0' && c <= '9') || static_cast<unsigned char>(c) > 127;
+constexpr bool IsWordByte(unsigned char c) {
+  return IsLower(static_cast<char>(c)) || IsUpper(static_cast<char>(c)) || (c >= '0' && c <= '9') ||
+         c > 127;
 }
+
+// The same test as a table, one load per byte in the loops over whole values.
+constexpr std::array<bool, 256> kWordBytes = [] {
+  std::array<bool, 256> table{};
+  for (std::size_t c = 0; c < table.size(); ++c) table[c] = IsWordByte(static_cast<unsigned char>(c));
+  return table;
+}();
+
+constexpr bool IsWordCharacter(char c) { return kWordBytes[static_cast<unsigned char>(c)]; }
+
+// The bit that tells an ASCII lower-case letter from its upper-case one.
+constexpr unsigned char kCaseBit = 'a' - 'A';
+
+constexpr std::array<unsigned char, 256> CaseTable(char (*convert)(char)) {
+  std::array<unsigned char, 256> table{};
+  for (std::size_t c = 0; c < table.size(); ++c) {
+    table[c] = static_cast<unsigned char>(convert(static_cast<char>(c)));
+  }
+  return table;
+}
+constexpr std::array<unsigned char, 256> kUpperBytes = CaseTable(ToUpper);
+constexpr std::array<unsigned char, 256> kLowerBytes = CaseTable(ToLower);
 
 // Upper-cases value[pos], which starts a word. Returns true when it made an "Mc": the "c"
 // after it is lowered and consumed (pos advanced), and the next character starts a word again.
@@ -54,16 +78,21 @@ void UppercaseAll(std::span<char> value) {
 }
 
 void CapitalizeWords(std::span<char> value) {
+  // Every byte goes through the upper-case table at a word start and the lower-case one
+  // elsewhere; bytes that are no letters map to themselves in both. Only "Mc" takes a branch.
   bool wordStart = true;
-  for (std::size_t pos = 0; pos < value.size(); ++pos) {
-    const char c = value[pos];
-    if (!IsWordCharacter(c)) {
-      wordStart = true;
-    } else if (wordStart) {
-      wordStart = StartWord(value, pos, value.size());
-    } else {
-      value[pos] = ToLower(c);
+  const std::size_t size = value.size();
+  for (std::size_t pos = 0; pos < size; ++pos) {
+    const auto c = static_cast<unsigned char>(value[pos]);
+    if (wordStart && (c | kCaseBit) == 'm' && pos + 1 < size &&
+        (static_cast<unsigned char>(value[pos + 1]) | kCaseBit) == 'c') {
+      value[pos] = 'M';
+      value[pos + 1] = 'c';
+      ++pos;  // the letter after "Mc" starts a word again
+      continue;
     }
+    value[pos] = static_cast<char>(wordStart ? kUpperBytes[c] : kLowerBytes[c]);
+    wordStart = !kWordBytes[c];
   }
 }
 

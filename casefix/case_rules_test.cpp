@@ -1,6 +1,7 @@
 // case_rules_test.cpp - the four case rules, their word boundaries and the Mc prefix.
 #include <gtest/gtest.h>
 
+#include <random>  // std::mt19937
 #include <string>  // std::string
 
 #include "case_conversion.h"
@@ -35,6 +36,46 @@ TEST(CaseRulesTest, CapitalizeWordsKeepsBytesAbove127InsideTheWord) {
   EXPECT_EQ(Apply(casefix::CapitalizeWords, "M\xC3\x9CLLER"), "M\xC3\x9Cller");
   EXPECT_EQ(Apply(casefix::CapitalizeWords, "\xC3\x89MILE ZOLA"), "\xC3\x89mile Zola");
   EXPECT_EQ(Apply(casefix::CapitalizeWords, "\xFF\xFE"), "\xFF\xFE");
+}
+
+// CapitalizeWords as first written, one byte and one rule at a time.
+std::string CapitalizeWordsByteByByte(std::string value) {
+  auto isLower = [](char c) { return c >= 'a' && c <= 'z'; };
+  auto isUpper = [](char c) { return c >= 'A' && c <= 'Z'; };
+  auto isWord = [&](char c) {
+    return isLower(c) || isUpper(c) || (c >= '0' && c <= '9') ||
+           static_cast<unsigned char>(c) > 127;
+  };
+  bool wordStart = true;
+  for (std::size_t pos = 0; pos < value.size(); ++pos) {
+    const char c = value[pos];
+    if (!isWord(c)) {
+      wordStart = true;
+    } else if (wordStart) {
+      if (isLower(c)) value[pos] = static_cast<char>(c - 'a' + 'A');
+      wordStart = false;
+      if (value[pos] == 'M' && pos + 1 < value.size() &&
+          (value[pos + 1] == 'c' || value[pos + 1] == 'C')) {
+        value[pos + 1] = 'c';
+        ++pos;
+        wordStart = true;
+      }
+    } else if (isUpper(c)) {
+      value[pos] = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return value;
+}
+
+TEST(CaseRulesTest, CapitalizeWordsAgreesWithTheByteByByteRules) {
+  // Dense in the letters of "Mc" and in the bytes next to the letters and the case bit.
+  const std::string alphabet = "mMcCaZz@[`{09 '-/\x80\xc3\xff\x0d";
+  std::mt19937 random(3);
+  for (int round = 0; round < 20000; ++round) {
+    std::string value(random() % 12, ' ');
+    for (char& c : value) c = alphabet[random() % alphabet.size()];
+    ASSERT_EQ(Apply(casefix::CapitalizeWords, value), CapitalizeWordsByteByByte(value)) << value;
+  }
 }
 
 TEST(CaseRulesTest, McPrefixKeepsTheNextLetterAWordStart) {

@@ -24,30 +24,10 @@ std::size_t SkipGedcomSpace(std::string_view line, std::size_t pos) {
   return pos;
 }
 
-/// From pos, just after the level digits: skip white space, tag up to white space, one
-/// separator skipped, the rest is the value.
-void SplitTagAndValue(std::string_view line, std::size_t pos, GedcomLine& result) {
-  const std::size_t size = line.size();
-  pos = SkipGedcomSpace(line, pos);
-  const std::size_t tagStart = pos;
-  while (pos < size && !IsGedcomSpace(static_cast<unsigned char>(line[pos]))) ++pos;
-  result.tag = line.substr(tagStart, pos - tagStart);
-  if (pos < size) ++pos;  // exactly one separator; further blanks belong to the value
-  result.value = line.substr(pos);
-}
-
 }  // namespace
 
-GedcomLine SplitGedcomLine(std::string_view line) {
+GedcomLine SplitGedcomLineInGeneral(std::string_view line) {
   GedcomLine result;
-  // Nearly every line starts with one level digit and a space: no leading blanks to skip and
-  // no number that could saturate.
-  if (line.size() >= 2 && IsDigit(static_cast<unsigned char>(line[0])) && line[1] == ' ') {
-    result.level = line[0] - '0';
-    SplitTagAndValue(line, 1, result);
-    return result;
-  }
-
   const std::size_t size = line.size();
   std::size_t firstNonBlank = 0;
   while (firstNonBlank < size && (line[firstNonBlank] == ' ' || line[firstNonBlank] == '\t')) {
@@ -61,13 +41,6 @@ GedcomLine SplitGedcomLine(std::string_view line) {
   result.level = ParseSaturatedDigits(line.substr(pos), &digits);
   SplitTagAndValue(line, pos + digits, result);
   return result;
-}
-
-bool IsBlankLine(std::string_view line) {
-  for (char c : line) {
-    if (c != ' ' && c != '\t') return false;
-  }
-  return true;
 }
 
 void StripAt(std::string_view text, std::string& out) {

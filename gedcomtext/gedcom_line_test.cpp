@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -50,12 +51,16 @@ TEST(SplitGedcomLineTest, LinesWithoutLevelAndOddBytes) {
 
 // The splitter as first written, one rule after the other, without the shortcut for the usual
 // "<digit> <tag>" start; the real one must split every line the same way.
+bool IsSpaceByte(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 GedcomLine SplitLineStepByStep(std::string_view line) {
   GedcomLine result;
   std::size_t pos = 0;
   const std::size_t size = line.size();
   auto skipSpace = [&] {
-    while (pos < size && IsGedcomSpace(static_cast<unsigned char>(line[pos]))) ++pos;
+    while (pos < size && IsSpaceByte(line[pos])) ++pos;
   };
   std::size_t firstNonBlank = 0;
   while (firstNonBlank < size && (line[firstNonBlank] == ' ' || line[firstNonBlank] == '\t')) {
@@ -69,7 +74,7 @@ GedcomLine SplitLineStepByStep(std::string_view line) {
   pos += digits;
   skipSpace();
   const std::size_t tagStart = pos;
-  while (pos < size && !IsGedcomSpace(static_cast<unsigned char>(line[pos]))) ++pos;
+  while (pos < size && !IsSpaceByte(line[pos])) ++pos;
   result.tag = line.substr(tagStart, pos - tagStart);
   if (pos < size) ++pos;
   result.value = line.substr(pos);
@@ -100,6 +105,30 @@ TEST(SplitGedcomLineTest, AgreesWithTheStepByStepSplitOnEveryShortLine) {
   }
 }
 
+TEST(SplitGedcomLineTest, AgreesWithTheStepByStepSplitOnLongTags) {
+  // Tags of up to thirty bytes, read eight at a time: white space, control bytes that are no
+  // white space, '!' (the first byte above the blanks) and bytes above 127 at every position.
+  const std::string alphabet = std::string("A!\x1f\x01\x80\xa0\xff \t\v\r@\0", 13);
+  std::mt19937 random(11);
+  for (int round = 0; round < 20000; ++round) {
+    std::string line = round % 2 == 0 ? "1 " : "";
+    const std::size_t length = random() % 31;
+    for (std::size_t i = 0; i < length; ++i) {
+      // Mostly tag bytes, so that long runs without white space occur.
+      line += random() % 3 == 0 ? alphabet[random() % alphabet.size()] : 'T';
+    }
+    const GedcomLine expected = SplitLineStepByStep(line);
+    const GedcomLine actual = SplitGedcomLine(line);
+    ASSERT_EQ(actual.tag.data(), expected.tag.data()) << line;
+    ASSERT_EQ(actual.tag.size(), expected.tag.size()) << line;
+    ASSERT_EQ(actual.value.data(), expected.value.data()) << line;
+    ASSERT_EQ(actual.value.size(), expected.value.size()) << line;
+  }
+  for (int c = 0; c < 256; ++c) {
+    EXPECT_EQ(IsGedcomSpace(static_cast<unsigned char>(c)), IsSpaceByte(static_cast<char>(c))) << c;
+  }
+}
+
 TEST(SplitGedcomLineTest, HugeLevelsSaturate) {
   const auto line = SplitGedcomLine("99999999999999999999999999999999999999999999999999 NOTE x");
   EXPECT_EQ(line.level, kSaturatedNumber);
@@ -118,6 +147,13 @@ TEST(IdentifierTest, ShapeAndStripping) {
   EXPECT_EQ(StripAt("@F3@"), "F3");
   EXPECT_EQ(StripAt("@a@b@"), "ab");
   EXPECT_EQ(StripAt("plain"), "plain");
+  // The shortcut gives what StripAt gives, and the scratch string only when it must.
+  std::string scratch = "old";
+  for (std::string_view text : {"@I1@", "@", "@@", "@@@", "@a@b@", "plain", "a@", "@F3", ""}) {
+    EXPECT_EQ(StrippedIdentifier(text, scratch), StripAt(text)) << text;
+  }
+  const std::string_view id = "@I12@";
+  EXPECT_EQ(StrippedIdentifier(id, scratch).data(), id.data() + 1);
 }
 
 TEST(TrailingYearTest, ReadsTheLastRunOfDigits) {

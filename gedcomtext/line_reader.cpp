@@ -1,7 +1,8 @@
 // line_reader.cpp - block-buffered line reading with every GEDCOM line terminator.
 #include "line_reader.h"
 
-#include <bit>      // std::countr_zero
+#include <algorithm>  // std::min
+#include <bit>        // std::countr_zero
 #include <cstring>  // std::memmove
 
 #if defined(__SSE2__)
@@ -47,6 +48,27 @@ const char* FindLineEnd(const char* first, const char* last) {
   return first;
 }
 
+std::uint64_t LineEndMask(const char* p) {
+  constexpr int kLanes = 16;
+  std::uint64_t mask = 0;
+#if defined(__SSE2__)
+  const __m128i lineFeeds = _mm_set1_epi8('\n');
+  const __m128i carriageReturns = _mm_set1_epi8('\r');
+  for (int lane = 0; lane < 4; ++lane) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + lane * kLanes));
+    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeeds),
+                                      _mm_cmpeq_epi8(bytes, carriageReturns));
+    const auto bits = static_cast<std::uint16_t>(_mm_movemask_epi8(hits));
+    mask |= std::uint64_t{bits} << (lane * kLanes);
+  }
+#else
+  for (int i = 0; i < 4 * kLanes; ++i) {
+    if (IsLineEndByte(p[i])) mask |= std::uint64_t{1} << i;
+  }
+#endif
+  return mask;
+}
+
 LineReader::LineReader(std::istream& in, std::size_t blockSize)
     : in(in), blockSize(blockSize < 16 ? 16 : blockSize) {}
 
@@ -55,9 +77,11 @@ bool LineReader::Fill() {
   if (begin > 0) {
     std::memmove(buffer.data(), buffer.data() + begin, end - begin);
     end -= begin;
+    scanEnd -= begin;
+    maskBase -= begin;
     begin = 0;
   }
-  if (buffer.size() < end + blockSize) buffer.resize(end + blockSize);
+  if (buffer.size() < end + blockSize + kSearchWidth) buffer.resize(end + blockSize + kSearchWidth);
   in.read(buffer.data() + end, static_cast<std::streamsize>(blockSize));
   const auto got = static_cast<std::size_t>(in.gcount());
   end += got;
@@ -81,6 +105,7 @@ void LineReader::Start() {
     begin += kUtf8ByteOrderMark.size();
     consumed += kUtf8ByteOrderMark.size();
   }
+  maskBase = scanEnd = begin;
 }
 
 std::string_view LineReader::PeekHead() {
@@ -90,45 +115,39 @@ std::string_view LineReader::PeekHead() {
   return {buffer.data() + begin, end - begin};
 }
 
-bool LineReader::Next(std::string_view& line) {
+bool LineReader::NextSlow(std::string_view& line) {
   Start();
-  std::size_t scanFrom = begin;
   for (;;) {
-    const char* data = buffer.data();
-    const char* found = FindLineEnd(data + scanFrom, data + end);
-    auto pos = static_cast<std::size_t>(found - data);
-    if (pos < end) {
+    if (lineEnds != 0) {
+      const std::size_t pos = maskBase + static_cast<std::size_t>(std::countr_zero(lineEnds));
       // A terminator at the very end of the buffer may be the first half of a pair.
       if (pos + 1 == end && !atEof) {
-        const std::size_t offset = pos - begin;
         Fill();
-        scanFrom = begin + offset;
         continue;
       }
-      std::size_t terminatorLength = 1;
-      if (pos + 1 < end) {
-        const char next = data[pos + 1];
-        if ((data[pos] == '\r' && next == '\n') || (data[pos] == '\n' && next == '\r')) {
-          terminatorLength = 2;
-        }
-      }
-      line = std::string_view(data + begin, pos - begin);
-      consumed += (pos - begin) + terminatorLength;
-      begin = pos + terminatorLength;
-      lastHadTerminator = true;
+      TakeLine(pos, line);
       return true;
+    }
+    if (scanEnd < end) {
+      const std::size_t width = std::min(kSearchWidth, end - scanEnd);
+      std::uint64_t found = LineEndMask(buffer.data() + scanEnd);
+      if (width < kSearchWidth) found &= (std::uint64_t{1} << width) - 1;
+      // Only the second byte of a pair consumed with the 64 bytes before can lie before begin.
+      if (begin > scanEnd) found &= ~std::uint64_t{0} << (begin - scanEnd);
+      maskBase = scanEnd;
+      scanEnd += width;
+      lineEnds = found;
+      continue;
     }
     if (atEof) {
       if (begin == end) return false;
-      line = std::string_view(data + begin, end - begin);
+      line = std::string_view(buffer.data() + begin, end - begin);
       consumed += end - begin;
       begin = end;
       lastHadTerminator = false;
       return true;
     }
-    const std::size_t offset = end - begin;
     Fill();
-    scanFrom = begin + offset;
   }
 }
 
@@ -136,6 +155,8 @@ bool LineReader::Rewind() {
   in.clear();
   in.seekg(0, std::ios::beg);
   begin = end = 0;
+  lineEnds = 0;
+  maskBase = scanEnd = 0;
   consumed = 0;
   started = atEof = readFailed = byteOrderMark = lastHadTerminator = false;
   return !in.fail();

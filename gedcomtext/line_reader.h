@@ -1,6 +1,7 @@
 // line_reader.h - reading whole GEDCOM lines of any length from a stream, one block at a time.
 #pragma once
 
+#include <bit>          // std::countr_zero
 #include <cstddef>      // std::size_t
 #include <cstdint>      // std::uint64_t
 #include <istream>      // std::istream
@@ -20,9 +21,15 @@ bool LooksLikeUtf16(std::string_view head);
 /// where the processor allows it; never reads outside the range.
 const char* FindLineEnd(const char* first, const char* last);
 
+/// Bit i set when p[i] is CR or LF, for i from 0 to 63. Reads all 64 bytes at p.
+std::uint64_t LineEndMask(const char* p);
+
 /// Reads lines terminated by CR LF, LF CR, LF or CR (each pair counts as one terminator) from a
 /// binary stream, through one reused buffer. A UTF-8 byte-order mark at the very start is not
 /// part of the first line; HadByteOrderMark() tells whether there was one.
+///
+/// The buffer is searched 64 bytes at a time; the line ends found there are kept as a bit mask,
+/// so most calls of Next take the next bit and cut the line without looking at its bytes.
 class LineReader {
  public:
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
@@ -31,7 +38,17 @@ class LineReader {
 
   /// Next line without its terminator. The view stays valid until the next call of Next,
   /// Rewind or PeekHead. Returns false at the end of the input or on a read error.
-  bool Next(std::string_view& line);
+  bool Next(std::string_view& line) {
+    if (lineEnds != 0) {
+      const std::size_t pos = maskBase + static_cast<std::size_t>(std::countr_zero(lineEnds));
+      // The byte after a terminator at the very end of the buffer is not known yet.
+      if (pos + 1 < end) {
+        TakeLine(pos, line);
+        return true;
+      }
+    }
+    return NextSlow(line);
+  }
 
   /// Whether the line last returned by Next ended in a terminator (only the last line of an
   /// input can lack one).
@@ -53,6 +70,27 @@ class LineReader {
   bool Rewind();
 
  private:
+  // Bytes kept readable after the data, so that a 64-byte search never leaves the buffer.
+  static constexpr std::size_t kSearchWidth = 64;
+
+  bool NextSlow(std::string_view& line);
+  /// Returns the line from begin up to the terminator at pos, which is not the last byte read
+  /// unless the input has ended, and consumes it with its terminator.
+  void TakeLine(std::size_t pos, std::string_view& line) {
+    const char* data = buffer.data();
+    // CR LF and LF CR are one terminator: the other line-end byte must follow.
+    constexpr char kPairDifference = '\r' ^ '\n';
+    const bool pair = pos + 1 < end && data[pos + 1] == (data[pos] ^ kPairDifference);
+    line = std::string_view(data + begin, pos - begin);
+    const std::size_t next = pos + (pair ? 2 : 1);
+    consumed += next - begin;
+    begin = next;
+    lineEnds &= lineEnds - 1;
+    // The second byte of a pair is the next bit, unless it lies in the next 64 bytes, where
+    // bits before begin are dropped when they are searched.
+    if (pair) lineEnds &= lineEnds - 1;
+    lastHadTerminator = true;
+  }
   bool Fill();
   void Start();
 
@@ -61,6 +99,12 @@ class LineReader {
   std::vector<char> buffer;
   std::size_t begin = 0;  // first unconsumed byte
   std::size_t end = 0;    // one past the last byte read
+  // The line ends not yet consumed among the 64 bytes from maskBase; bytes from begin to
+  // scanEnd hold no other line end. maskBase may lie before begin (then it can wrap around
+  // below zero after a refill; positions are computed modulo the size type, which is exact).
+  std::uint64_t lineEnds = 0;
+  std::size_t maskBase = 0;
+  std::size_t scanEnd = 0;
   std::uint64_t consumed = 0;
   bool started = false;
   bool atEof = false;

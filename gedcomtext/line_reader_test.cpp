@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -105,6 +106,69 @@ TEST(LineReaderTest, TerminatorsOnEveryChunkAndBlockBoundary) {
     EXPECT_EQ(result.lines, expected);
     EXPECT_EQ(result.consumed, input.size());
   }
+}
+
+/// Splits bytes one at a time: the rule the reader must follow, without any of its buffering.
+ReadResult SplitByteByByte(const std::string& bytes) {
+  ReadResult result;
+  std::string line;
+  for (std::size_t pos = 0; pos < bytes.size(); ++pos) {
+    const char c = bytes[pos];
+    if (c != '\r' && c != '\n') {
+      line += c;
+      continue;
+    }
+    if (pos + 1 < bytes.size() && (bytes[pos + 1] == '\r' || bytes[pos + 1] == '\n') &&
+        bytes[pos + 1] != c) {
+      ++pos;
+    }
+    result.lines.push_back(line);
+    result.terminated.push_back(true);
+    line.clear();
+  }
+  if (!line.empty()) {
+    result.lines.push_back(line);
+    result.terminated.push_back(false);
+  }
+  result.consumed = bytes.size();
+  return result;
+}
+
+TEST(LineReaderTest, AgreesWithAByteByByteSplitOnDenseLineEnds) {
+  // Runs of CR and LF in every order, at every distance from the 64-byte search windows and the
+  // block ends; PeekHead first on some runs, as the programs call it.
+  std::mt19937 random(7);
+  const std::string alphabet = "\r\n\r\nab 1";
+  for (int round = 0; round < 40; ++round) {
+    std::string input(static_cast<std::size_t>(300 + round * 37), 'x');
+    for (char& c : input) c = alphabet[random() % alphabet.size()];
+    const ReadResult expected = SplitByteByByte(input);
+    for (std::size_t block : {16, 17, 63, 64, 65, 130, 4096}) {
+      SCOPED_TRACE(testing::Message() << "round " << round << " block " << block);
+      std::istringstream in(input);
+      LineReader reader(in, block);
+      if (round % 2 == 1) reader.PeekHead();
+      ReadResult result;
+      std::string_view line;
+      while (reader.Next(line)) {
+        result.lines.emplace_back(line);
+        result.terminated.push_back(reader.LastHadTerminator());
+      }
+      EXPECT_EQ(result.lines, expected.lines);
+      EXPECT_EQ(result.terminated, expected.terminated);
+      EXPECT_EQ(reader.BytesConsumed(), expected.consumed);
+    }
+  }
+}
+
+TEST(LineReaderTest, LineEndMaskMarksExactlyTheCrAndLfBytes) {
+  std::string bytes(64, 'x');
+  bytes[0] = '\r';
+  bytes[17] = '\n';
+  bytes[40] = '\x8d';  // CR with the high bit set is no line end
+  bytes[63] = '\n';
+  EXPECT_EQ(LineEndMask(bytes.data()),
+            (std::uint64_t{1} << 0) | (std::uint64_t{1} << 17) | (std::uint64_t{1} << 63));
 }
 
 TEST(LineReaderTest, ByteOrderMarkIsNotPartOfTheFirstLine) {

@@ -43,7 +43,11 @@ class PassContext {
 
   enum class LineStatus { Line, End, Cancelled, ReadFailed };
   /// The next line, after the progress report. The view stays valid until the next call.
-  LineStatus NextLine(std::string_view& line);
+  LineStatus NextLine(std::string_view& line) {
+    if (!reader.Next(line)) return EndOfPass();
+    if (variant == PrivatizerVariant::Dialog && sourceSize > 0) return ReportPercentRead();
+    return LineStatus::Line;
+  }
 
   bool LastHadTerminator() const { return reader.LastHadTerminator(); }
   bool IsDialog() const { return variant == PrivatizerVariant::Dialog; }
@@ -52,6 +56,9 @@ class PassContext {
   PrivatizerHooks& Hooks() { return hooks; }
 
  private:
+  LineStatus EndOfPass();
+  LineStatus ReportPercentRead();
+
   gedtext::LineReader& reader;
   PrivatizerHooks& hooks;
   PrivatizerVariant variant;

@@ -364,6 +364,22 @@ TEST(WritePrivatizedTest, RemoveUnreferencedDropsRecordsAndPointersOnce) {
                    "1 FAMC @F9@", "2 PEDI birth", "1 NAME After", "0 TRLR"}));
 }
 
+TEST(WritePrivatizedTest, DroppedPointerSubtreesEndAtTheirLevelWhateverTheLinesLookLike) {
+  // Lines that the rewrite copies without splitting them (a level digit first, no pointer at
+  // the end) sit inside, after and beside a dropped pointer's subtree.
+  PrivatizeOptions options = DefaultOptions(Variant::Console);
+  options.mode = ProcessingMode::DeleteLiving;
+  const std::string input =
+      Lines({"0 HEAD", "1 _REF @I1@", "0 @I1@ INDI", "1 BIRT", "2 DATE 1900", "1 ASSO @I2@",
+             "2 RELA friend@",
+             "3 NOTE deeper", "10 _DEEP also dropped", " 2 NOTE spaced, dropped", "1 NAME Kept@",
+             "10 _DEEP kept", " 1 NOTE spaced, kept", "1 NOTE @", "0 @I2@ INDI", "1 BIRT",
+             "2 DATE 2000", "0 TRLR"});
+  EXPECT_EQ(Privatize(input, options, Variant::Console),
+            Lines({"0 HEAD", "1 _REF @I1@", "0 @I1@ INDI", "1 BIRT", "2 DATE 1900", "1 NAME Kept@",
+                   "10 _DEEP kept", " 1 NOTE spaced, kept", "1 NOTE @", "0 TRLR"}));
+}
+
 TEST(WritePrivatizedTest, ConsoleDeleteLivingRemovesFamiliesOfTheLiving) {
   PrivatizeOptions options = DefaultOptions(Variant::Console);
   options.mode = ProcessingMode::DeleteLiving;

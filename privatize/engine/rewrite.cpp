@@ -4,6 +4,7 @@
 
 #include "gedcom_line.h"
 #include "initials.h"
+#include "output_buffer.h"
 #include "privatizer_passes.h"
 #include "tag_stack.h"
 
@@ -11,7 +12,6 @@ namespace privatize {
 
 using gedtext::GedcomLine;
 using gedtext::IsIdentifierShaped;
-using gedtext::StripAt;
 
 namespace {
 
@@ -19,46 +19,51 @@ namespace {
 /// failure of the stream, which may surface at any write or at the final flush.
 class OutputSink {
  public:
-  explicit OutputSink(std::ostream& out) : out(out) { buffer.reserve(kFlushThreshold * 2); }
+  explicit OutputSink(std::ostream& out) : out(out), buffer(kFlushThreshold + kSpareBytes) {}
 
-  void Append(std::string_view bytes) { buffer.append(bytes); }
+  void Append(std::string_view bytes) { buffer.Append(bytes); }
+  /// Appends line and a CR LF.
+  void AppendLine(std::string_view line) { buffer.AppendLine(line); }
   /// Appends a text the user gave (the message), whose line feeds become CR LF like every line
   /// end the rewrite writes.
   void AppendText(std::string_view text) {
     for (std::size_t lineFeed = text.find('\n'); lineFeed != std::string_view::npos;
          lineFeed = text.find('\n')) {
-      buffer.append(text.substr(0, lineFeed));
+      buffer.Append(text.substr(0, lineFeed));
       EndLine();
       text.remove_prefix(lineFeed + 1);
     }
-    buffer.append(text);
+    buffer.Append(text);
   }
   void AppendNumber(std::int64_t number) {
     char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, number);
-    buffer.append(digits, result.ptr);
+    buffer.Append(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
   }
-  void EndLine() { buffer.append("\r\n"); }
+  void EndLine() { buffer.Append("\r\n"); }
 
   /// Writes out a full buffer. False once the stream has failed.
-  bool FlushIfFull() { return buffer.size() < kFlushThreshold ? !failed : Flush(); }
+  bool FlushIfFull() { return buffer.Size() < kFlushThreshold ? !failed : Flush(); }
 
   /// Writes out everything collected and flushes the stream. False once the stream has failed.
   bool Flush() {
-    if (!failed && !buffer.empty()) {
-      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    if (!failed && !buffer.Empty()) {
+      out.write(buffer.Data(), static_cast<std::streamsize>(buffer.Size()));
     }
-    buffer.clear();
+    buffer.Clear();
     if (!failed) out.flush();
     if (!out) failed = true;
     return !failed;
   }
 
  private:
+  // Small enough that the buffer stays in the cache beside the reader's block.
   static constexpr std::size_t kFlushThreshold = std::size_t{1} << 18;
+  // Room for the lines that take the buffer past the threshold before it is written out.
+  static constexpr std::size_t kSpareBytes = std::size_t{1} << 16;
 
   std::ostream& out;
-  std::string buffer;
+  gedtext::OutputBuffer buffer;
   bool failed = false;
 };
 
@@ -80,6 +85,12 @@ class Rewriter {
         dialog(context.IsDialog()) {}
 
   void OnLine(std::string_view text) {
+    if (CopiedUnsplit(text)) {
+      current = text;
+      currentHadTerminator = context.LastHadTerminator();
+      CopyLine();
+      return;
+    }
     if (gedtext::IsBlankLine(text)) return;
     current = text;
     currentHadTerminator = context.LastHadTerminator();
@@ -108,6 +119,16 @@ class Rewriter {
   }
 
  private:
+  // Most lines of a record that is kept as it is are copied whatever their tag: in the console
+  // variant (the dialog follows every tag) a line with a level above 0, inside a record that is
+  // neither living nor dropped, outside a dropped pointer line's subtree, and with no pointer
+  // value that could be dropped.
+  bool CopiedUnsplit(std::string_view text) const {
+    return !dialog && skipLevel == 0 && !skipRecord && !recordIsLiving &&
+           gedtext::StartsWithNonZeroLevel(text) &&
+           !(options.removeUnreferenced && gedtext::MayEndInIdentifier(text));
+  }
+
   // A line without a level number belongs to the record in progress and sits deeper than any
   // line, so every rule that drops a record's lines drops it too.
   void OnLineWithoutLevel() {
@@ -125,8 +146,9 @@ class Rewriter {
     skipRecord = false;
     recordIsLiving = false;
     if (IsIdentifierShaped(line.tag)) {
-      StripAt(line.tag, id);
-      const bool unreferenced = options.removeUnreferenced && !sets.referencedSet.Contains(id);
+      const std::string_view id = gedtext::StrippedIdentifier(line.tag, scratch);
+      const bool unreferenced =
+          options.removeUnreferenced && !sets.referencedSet.ContainsLikely(id);
       if (unreferenced || (dialog && sets.unlinkedSet.Contains(id))) {
         skipRecord = true;
         return;
@@ -139,8 +161,7 @@ class Rewriter {
   void OnSubordinateLine(const GedcomLine& line) {
     if (skipRecord) return;
     if (options.removeUnreferenced && IsIdentifierShaped(line.value)) {
-      StripAt(line.value, id);
-      if (!sets.referencedSet.Contains(id)) {
+      if (!sets.referencedSet.ContainsLikely(gedtext::StrippedIdentifier(line.value, scratch))) {
         skipLevel = line.level;
         return;
       }
@@ -256,10 +277,10 @@ class Rewriter {
   }
 
   void CopyLine() {
-    sink.Append(current);
     if (currentHadTerminator) {
-      sink.EndLine();
+      sink.AppendLine(current);
     } else {
+      sink.Append(current);
       lastWrittenHadTerminator = false;
     }
     ++linesWritten;
@@ -281,7 +302,7 @@ class Rewriter {
   std::int32_t skipLevel = 0;
   bool sawTrailer = false;
   std::string recordKind;
-  std::string id;        // reused for every identifier looked up
+  std::string scratch;   // for the identifiers that hold an '@' inside
   std::string initials;  // reused for every shortened name
   TagStack tags;
 };

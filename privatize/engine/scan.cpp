@@ -27,26 +27,25 @@ bool PassContext::BeginPass(PrivatizerPass pass) {
   return reader.Rewind();
 }
 
-PassContext::LineStatus PassContext::NextLine(std::string_view& line) {
-  if (!reader.Next(line)) {
-    if (reader.ReadFailed()) return LineStatus::ReadFailed;
-    // Every pass must read the same source: one that shrank or grew since the first pass
-    // would give a privatized file that matches neither version, so it counts as a read error.
-    if (!firstPassBytes) {
-      firstPassBytes = reader.BytesConsumed();
-    } else if (*firstPassBytes != reader.BytesConsumed()) {
-      return LineStatus::ReadFailed;
-    }
-    return LineStatus::End;
+PassContext::LineStatus PassContext::EndOfPass() {
+  if (reader.ReadFailed()) return LineStatus::ReadFailed;
+  // Every pass must read the same source: one that shrank or grew since the first pass
+  // would give a privatized file that matches neither version, so it counts as a read error.
+  if (!firstPassBytes) {
+    firstPassBytes = reader.BytesConsumed();
+  } else if (*firstPassBytes != reader.BytesConsumed()) {
+    return LineStatus::ReadFailed;
   }
-  if (variant == PrivatizerVariant::Dialog && sourceSize > 0) {
-    constexpr std::uint64_t kWhole = 100;
-    std::uint64_t percent = reader.BytesConsumed() * kWhole / sourceSize;
-    if (percent > kWhole) percent = kWhole;
-    if (static_cast<int>(percent) != lastPercent) {
-      lastPercent = static_cast<int>(percent);
-      if (hooks.PercentRead(lastPercent)) return LineStatus::Cancelled;
-    }
+  return LineStatus::End;
+}
+
+PassContext::LineStatus PassContext::ReportPercentRead() {
+  constexpr std::uint64_t kWhole = 100;
+  std::uint64_t percent = reader.BytesConsumed() * kWhole / sourceSize;
+  if (percent > kWhole) percent = kWhole;
+  if (static_cast<int>(percent) != lastPercent) {
+    lastPercent = static_cast<int>(percent);
+    if (hooks.PercentRead(lastPercent)) return LineStatus::Cancelled;
   }
   return LineStatus::Line;
 }
@@ -54,9 +53,10 @@ PassContext::LineStatus PassContext::NextLine(std::string_view& line) {
 namespace {
 
 /// Runs onLine for every line of the pass that is a GEDCOM line with a level: blank lines and
-/// lines without a level number change no scanning state.
-template <typename OnLine>
-PassStatus ForEachLevelLine(PassContext& context, OnLine&& onLine) {
+/// lines without a level number change no scanning state. Lines for which mayMatter, given the
+/// unsplit text, is false are passed over without being split.
+template <typename OnLine, typename MayMatter>
+PassStatus ForEachLevelLine(PassContext& context, OnLine&& onLine, MayMatter&& mayMatter) {
   std::string_view text;
   for (;;) {
     switch (context.NextLine(text)) {
@@ -69,11 +69,16 @@ PassStatus ForEachLevelLine(PassContext& context, OnLine&& onLine) {
       case PassContext::LineStatus::Line:
         break;
     }
-    if (IsBlankLine(text)) continue;
+    if (!mayMatter(text) || IsBlankLine(text)) continue;
     const GedcomLine line = SplitGedcomLine(text);
     if (!line.hasLevel) continue;
     onLine(line);
   }
+}
+
+template <typename OnLine>
+PassStatus ForEachLevelLine(PassContext& context, OnLine&& onLine) {
+  return ForEachLevelLine(context, onLine, [](std::string_view) { return true; });
 }
 
 /// What ScanLiving knows about the record in progress.
@@ -146,20 +151,24 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
   // Starts set and survives level-0 lines without an identifier, so the header's pointers are
   // judged like those of an individual who is not living.
   bool recordIsIndividual = true;
-  std::string id;
-  return ForEachLevelLine(context, [&](const GedcomLine& line) {
+  std::string scratch;  // for the identifiers that hold an '@' inside
+  // Only record starts and pointer lines count; a line with a level above 0 whose last byte is
+  // no '@' is neither.
+  auto mayMatter = [](std::string_view text) {
+    return !gedtext::StartsWithNonZeroLevel(text) || gedtext::MayEndInIdentifier(text);
+  };
+  const auto onLine = [&](const GedcomLine& line) {
     if (line.level == 0) {
       recordIsLiving = false;
       if (IsIdentifierShaped(line.tag)) {
-        StripAt(line.tag, id);
-        recordIsLiving = sets.livingSet.Contains(id);
+        recordIsLiving = sets.livingSet.Contains(gedtext::StrippedIdentifier(line.tag, scratch));
         if (dialog) recordIsIndividual = line.value == "INDI";
       }
       return;
     }
     if (!IsIdentifierShaped(line.value)) return;
     if (recordIsLiving && !sets.keepTagSet.Contains(line.tag)) return;
-    StripAt(line.value, id);
+    const std::string_view id = gedtext::StrippedIdentifier(line.value, scratch);
     if (deleteLiving) {
       if (!dialog) {
         if (sets.livingSet.Contains(id)) return;
@@ -172,7 +181,8 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
       }
     }
     sets.referencedSet.Insert(id);
-  });
+  };
+  return ForEachLevelLine(context, onLine, mayMatter);
 }
 
 PassStatus ScanUnlinked(PassContext& context, PrivatizerSets& sets) {

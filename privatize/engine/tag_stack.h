@@ -15,16 +15,36 @@ class TagStack {
  public:
   enum class Kind : std::uint8_t { Other, Birth, Death, Note };
 
-  static Kind KindOf(std::string_view tag);
+  static Kind KindOf(std::string_view tag) {
+    if (tag.size() != 4) return Kind::Other;
+    if (tag == "BIRT") return Kind::Birth;
+    if (tag == "DEAT") return Kind::Death;
+    if (tag == "NOTE") return Kind::Note;
+    return Kind::Other;
+  }
 
   /// Sets entry level. At level 0 every entry above 0 is cleared first: a record never inherits
   /// a parent tag from the record before it.
-  void Set(std::int32_t level, std::string_view tag);
+  void Set(std::int32_t level, std::string_view tag) {
+    if (level > 0 && level < kDenseLevels) {
+      dense[static_cast<std::size_t>(level)] = KindOf(tag);
+      if (level > highestDenseSet) highestDenseSet = level;
+      return;
+    }
+    SetOutsideDenseLevels(level, KindOf(tag));
+  }
 
   /// Entry level - 1; Other for level 0 or below.
-  Kind ParentOf(std::int32_t level) const;
+  Kind ParentOf(std::int32_t level) const {
+    if (level > 0 && level <= kDenseLevels) return dense[static_cast<std::size_t>(level - 1)];
+    return DeepParentOf(level);
+  }
 
  private:
+  /// Set for level 0 (which starts a record), negative levels and levels past the dense ones.
+  void SetOutsideDenseLevels(std::int32_t level, Kind kind);
+  Kind DeepParentOf(std::int32_t level) const;
+
   // Real files stay far below this; deeper levels (junk input) go to the sparse map, which
   // holds only entries that are not Other.
   static constexpr std::int32_t kDenseLevels = 256;

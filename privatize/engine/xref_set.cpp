@@ -7,13 +7,60 @@
 
 namespace privatize {
 
+namespace {
+
+std::uint64_t LoadWord(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+/// The avalanche step of splitmix64: every input bit reaches every output bit.
+std::uint64_t Mix(std::uint64_t value) {
+  value ^= value >> 30;
+  value *= 0xBF58476D1CE4E5B9u;
+  value ^= value >> 27;
+  value *= 0x94D049BB133111EBu;
+  value ^= value >> 31;
+  return value;
+}
+
+}  // namespace
+
 XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
   std::uint64_t head = 0;
-  for (std::size_t i = 0; i < kHeadBytes; ++i) {
-    const std::uint64_t byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
-    head = (head << 8) | byte;
+  const std::size_t headLength = std::min(key.size(), kHeadBytes);
+  for (std::size_t i = 0; i < headLength; ++i) {
+    head = (head << 8) | static_cast<unsigned char>(key[i]);
   }
-  return {head, key};
+  if (headLength < kHeadBytes) head <<= 8 * (kHeadBytes - headLength);  // zero padding
+  return {head, HashOf(head, key.size(), key.data() + headLength), key};
+}
+
+XrefSet::KeyHash XrefSet::HashOf(std::uint64_t head, std::size_t length, const char* tail) {
+  constexpr std::uint64_t kByte = 0xFF;
+  std::uint64_t last = 0;
+  std::size_t stemTail = 0;  // bytes after the head that belong to the stem
+  if (length == 0) {
+  } else if (length <= kHeadBytes) {
+    const std::size_t shift = 8 * (kHeadBytes - length);
+    last = (head >> shift) & kByte;
+    head &= ~(kByte << shift);
+  } else {
+    last = static_cast<unsigned char>(tail[length - kHeadBytes - 1]);
+    stemTail = length - kHeadBytes - 1;
+  }
+  std::uint64_t stem = Mix(head ^ (length * 0x9E3779B97F4A7C15u));
+  for (; stemTail >= sizeof(std::uint64_t); stemTail -= sizeof(std::uint64_t)) {
+    stem = Mix(stem ^ LoadWord(tail));
+    tail += sizeof(std::uint64_t);
+  }
+  if (stemTail > 0) {
+    std::uint64_t rest = 0;
+    std::memcpy(&rest, tail, stemTail);
+    stem = Mix(stem ^ rest);
+  }
+  return {stem, last};
 }
 
 // Equal heads mean equal first bytes, where a key shorter than the head is padded with zero
@@ -31,6 +78,85 @@ int XrefSet::Compare(const Probe& probe, const Node& node) const {
   return probeLength < nodeLength ? -1 : (probeLength > nodeLength ? 1 : 0);
 }
 
+bool XrefSet::Equal(const Probe& probe, const Node& node) const {
+  if (probe.head != node.head || probe.key.size() != node.length) return false;
+  return probe.key.size() <= kHeadBytes ||
+         std::memcmp(probe.key.data() + kHeadBytes, tailBytes.data() + node.tailOffset,
+                     probe.key.size() - kHeadBytes) == 0;
+}
+
+namespace {
+
+constexpr std::size_t kGroupBits = 3;  // eight slots or filter words: one cache line
+constexpr std::uint64_t kInGroup = (std::uint64_t{1} << kGroupBits) - 1;
+
+std::size_t InLine(std::uint64_t lineHash, std::uint64_t last, std::size_t count) {
+  return static_cast<std::size_t>(((lineHash << kGroupBits) | (last & kInGroup)) & (count - 1));
+}
+
+}  // namespace
+
+std::size_t XrefSet::Home(const KeyHash& hash, std::size_t count) {
+  return InLine(hash.stem, hash.last, count);
+}
+
+XrefSet::Slot XrefSet::Tag(const KeyHash& hash) {
+  constexpr std::uint64_t kSpread = 0x9E3779B1u;
+  return ((hash.stem >> kSlotTagShift) ^ (hash.last * kSpread)) << kSlotTagShift;
+}
+
+// Three bits of one word, chosen by bits that the last byte changes too.
+std::uint64_t XrefSet::FilterBits(const KeyHash& hash) {
+  constexpr unsigned kBitNumberWidth = 6;
+  constexpr std::uint64_t kBitNumber = 63;
+  const std::uint64_t bits = hash.stem ^ (hash.last * 0x9E3779B97F4A7C15u);
+  return (std::uint64_t{1} << (bits & kBitNumber)) |
+         (std::uint64_t{1} << ((bits >> kBitNumberWidth) & kBitNumber)) |
+         (std::uint64_t{1} << ((bits >> (2 * kBitNumberWidth)) & kBitNumber));
+}
+
+bool XrefSet::MayContain(const Probe& probe) const {
+  if (filterWords.empty()) return false;
+  const std::uint64_t bits = FilterBits(probe.hash);
+  const std::size_t word = InLine(probe.hash.stem >> kSlotTagShift, probe.hash.last, filterWords.size());
+  return (filterWords[word] & bits) == bits;
+}
+
+XrefSet::Index XrefSet::Find(const Probe& probe) const {
+  if (slots.empty()) return kNoNode;
+  const std::size_t mask = slots.size() - 1;
+  const Slot tag = Tag(probe.hash);
+  constexpr Slot kIndexBits = 0xFFFFFFFFu;
+  for (std::size_t at = Home(probe.hash, slots.size());; at = (at + 1) & mask) {
+    const Slot slot = slots[at];
+    if (slot == 0) return kNoNode;
+    if ((slot & ~kIndexBits) == tag) {
+      const auto index = static_cast<Index>((slot & kIndexBits) - 1);
+      if (Equal(probe, At(index))) return index;
+    }
+  }
+}
+
+void XrefSet::IndexNode(Index index, const KeyHash& hash) {
+  const std::size_t mask = slots.size() - 1;
+  std::size_t at = Home(hash, slots.size());
+  while (slots[at] != 0) at = (at + 1) & mask;
+  slots[at] = Tag(hash) | (Slot{index} + 1);
+  filterWords[InLine(hash.stem >> kSlotTagShift, hash.last, filterWords.size())] |=
+      FilterBits(hash);
+}
+
+void XrefSet::GrowIndex() {
+  const std::size_t newCount = slots.empty() ? kFirstSlotCount : slots.size() * 2;
+  constexpr std::size_t kSlotsPerFilterWord = 8;
+  std::vector<Slot>(newCount).swap(slots);
+  std::vector<std::uint64_t>(newCount / kSlotsPerFilterWord).swap(filterWords);
+  for (Index index = 0; index < count; ++index) {
+    const Node& node = At(index);
+    IndexNode(index, HashOf(node.head, node.length, tailBytes.data() + node.tailOffset));
+  }
+}
+
 XrefSet::Index XrefSet::NewNode(const Probe& probe) {
   if (count >= kNoNode || probe.key.size() > UINT32_MAX) throw std::bad_alloc();
   const auto index = static_cast<Index>(count);
@@ -43,11 +169,22 @@ XrefSet::Index XrefSet::NewNode(const Probe& probe) {
     tailBytes.insert(tailBytes.end(), probe.key.begin() + kHeadBytes, probe.key.end());
   }
   ++count;
+  // Three quarters full at most, so that a search for an absent key meets an empty slot soon.
+  if (count * 4 > slots.size() * 3) {
+    GrowIndex();  // indexes the new node with all the others
+  } else {
+    IndexNode(index, probe.hash);
+  }
   return index;
 }
 
 bool XrefSet::Insert(std::string_view key) {
   const Probe probe = MakeProbe(key);
+  if (MayContain(probe) && Find(probe) != kNoNode) return false;
+  return InsertIntoTree(probe);
+}
+
+bool XrefSet::InsertIntoTree(const Probe& probe) {
   if (root == kNoNode) {
     root = NewNode(probe);
     return true;
@@ -118,19 +255,18 @@ bool XrefSet::Insert(std::string_view key) {
 
 bool XrefSet::Contains(std::string_view key) const {
   const Probe probe = MakeProbe(key);
-  Index index = root;
-  while (index != kNoNode) {
-    const Node& node = At(index);
-    const int side = Compare(probe, node);
-    if (side == 0) return true;
-    index = side < 0 ? node.left : node.right;
-  }
-  return false;
+  return MayContain(probe) && Find(probe) != kNoNode;
+}
+
+bool XrefSet::ContainsLikely(std::string_view key) const {
+  return Find(MakeProbe(key)) != kNoNode;
 }
 
 void XrefSet::Destroy() {
   std::vector<std::unique_ptr<Node[]>>().swap(blocks);
   std::vector<char>().swap(tailBytes);
+  std::vector<Slot>().swap(slots);
+  std::vector<std::uint64_t>().swap(filterWords);
   root = kNoNode;
   count = 0;
 }
@@ -177,7 +313,14 @@ bool XrefSet::CheckInvariantsForTest() const {
     self(self, node.right);
   };
   visit(visit, root);
-  return sound && ordered && visited == count;
+  // The filter and the hash index must lead to every node of the tree.
+  bool indexed = true;
+  for (Index index = 0; index < count; ++index) {
+    const std::string key = KeyOf(At(index));
+    const Probe probe = MakeProbe(key);
+    if (!MayContain(probe) || Find(probe) != index) indexed = false;
+  }
+  return sound && ordered && indexed && visited == count;
 }
 
 int XrefSet::HeightForTest() const {

@@ -17,6 +17,13 @@ namespace privatize {
 /// first eight bytes of its key as a number that orders like the bytes, so most comparisons (and
 /// all of them for keys of up to eight bytes, which covers ordinary identifiers) touch nothing
 /// but the node; the bytes beyond the eighth are kept in one shared buffer.
+///
+/// In front of the tree sits a hash index of its nodes (open addressing, each slot a node index
+/// and some bits of the key's hash). The tree holds the keys and decides every insertion; the
+/// index only finds a node without walking the tree, which at a million keys costs a cache miss
+/// per level: Contains, and Insert of a key already present, look at one or two slots and the
+/// node itself. A small Bloom filter (a 64-bit word for every eight slots, three bits set a key)
+/// answers most lookups of absent keys from the cache before the index is touched.
 class XrefSet {
  public:
   XrefSet() = default;
@@ -26,14 +33,17 @@ class XrefSet {
   /// Adds a copy of key unless an equal key is present. Returns whether it was added.
   bool Insert(std::string_view key);
   bool Contains(std::string_view key) const;
+  /// Contains for keys that are nearly always present, such as pointer targets looked up in the
+  /// set of referenced identifiers: skips the filter, which would only cost a memory access.
+  bool ContainsLikely(std::string_view key) const;
   /// Frees every node; the set is empty afterwards.
   void Destroy();
 
   std::size_t Size() const { return count; }
   bool Empty() const { return count == 0; }
 
-  /// For tests: true when the keys are in order and every balance factor is -1, 0 or +1 and
-  /// equals the difference of its subtrees' heights.
+  /// For tests: true when the keys are in order, every balance factor is -1, 0 or +1 and
+  /// equals the difference of its subtrees' heights, and the hash index finds every node.
   bool CheckInvariantsForTest() const;
   /// For tests: the height of the tree (0 when empty).
   int HeightForTest() const;
@@ -54,13 +64,34 @@ class XrefSet {
     std::int8_t balance = 0;  // height(right) - height(left)
   };
 
-  /// A key being looked up or inserted, with its head computed once.
+  /// What the index and the filter use of a key: a hash of all its bytes but the last, and the
+  /// last byte. Keys that differ only in their last byte (I120 to I129) share the hash, and so
+  /// share a cache line of slots and one of filter words, each picked by the last byte: lookups
+  /// of identifiers in file order, which often go up by one, keep hitting the same lines.
+  struct KeyHash {
+    std::uint64_t stem;
+    std::uint64_t last;
+  };
+
+  /// A key being looked up or inserted, with its head and hash computed once.
   struct Probe {
     std::uint64_t head;
+    KeyHash hash;
     std::string_view key;
   };
 
+  // A slot holds 32 bits of the key's hash (Tag) above the node index plus one; 0 is an empty
+  // slot. The hash bits let most slots of other keys be passed without visiting their node.
+  using Slot = std::uint64_t;
+  static constexpr unsigned kSlotTagShift = 32;
+  static constexpr std::size_t kFirstSlotCount = 16;
+
   static Probe MakeProbe(std::string_view key);
+  static std::uint64_t FilterBits(const KeyHash& hash);
+  static std::size_t Home(const KeyHash& hash, std::size_t count);
+  static Slot Tag(const KeyHash& hash);
+  bool MayContain(const Probe& probe) const;
+  static KeyHash HashOf(std::uint64_t head, std::size_t length, const char* tail);
   static Index& Link(Node& node, int side) { return side < 0 ? node.left : node.right; }
 
   Node& At(Index index) { return blocks[index >> kBlockShift][index & (kBlockNodes - 1)]; }
@@ -68,12 +99,20 @@ class XrefSet {
     return blocks[index >> kBlockShift][index & (kBlockNodes - 1)];
   }
   int Compare(const Probe& probe, const Node& node) const;
+  bool Equal(const Probe& probe, const Node& node) const;
+  /// The node holding the probe's key, found through the hash index; kNoNode when absent.
+  Index Find(const Probe& probe) const;
+  void IndexNode(Index index, const KeyHash& hash);
+  void GrowIndex();
   Index NewNode(const Probe& probe);
+  bool InsertIntoTree(const Probe& probe);
   std::string KeyOf(const Node& node) const;
   int CheckSubtree(Index index, bool& sound) const;
 
   std::vector<std::unique_ptr<Node[]>> blocks;
   std::vector<char> tailBytes;
+  std::vector<Slot> slots;  // size a power of two, at most three quarters used
+  std::vector<std::uint64_t> filterWords;  // one eighth as many as slots
   Index root = kNoNode;
   std::size_t count = 0;
 };

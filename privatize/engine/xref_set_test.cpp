@@ -48,7 +48,13 @@ TEST(XrefSetTest, ManyKeysStayFindableInLogarithmicHeight) {
     EXPECT_EQ(set.Size(), keys.size());
     const double limit = 1.45 * std::log2(static_cast<double>(keys.size()) + 2);
     EXPECT_LE(set.HeightForTest(), static_cast<int>(limit));
-    for (const auto& key : keys) EXPECT_TRUE(set.Contains(key));
+    for (const auto& key : keys) EXPECT_TRUE(set.Contains(key) && set.ContainsLikely(key));
+    // Absent keys that look like the present ones, so that they meet filter bits and slots
+    // of other keys.
+    for (int i = 20000; i < 60000; ++i) {
+      const std::string absent = "I" + std::to_string(i);
+      ASSERT_FALSE(set.Contains(absent) || set.ContainsLikely(absent)) << absent;
+    }
     EXPECT_FALSE(set.Contains("I20000"));
     EXPECT_FALSE(set.Contains("I"));
     EXPECT_FALSE(set.Contains(""));
@@ -98,11 +104,35 @@ TEST(XrefSetTest, KeysAroundTheEighthByteOrderLikeTheirBytes) {
   EXPECT_TRUE(set.CheckInvariantsForTest());
   for (const auto& key : reference) {
     EXPECT_TRUE(set.Contains(key)) << key.size();
+    EXPECT_TRUE(set.ContainsLikely(key)) << key.size();
     EXPECT_FALSE(set.Insert(key));
     EXPECT_FALSE(set.Contains(key + 'C'));
+    EXPECT_FALSE(set.ContainsLikely(key + 'C'));
   }
   EXPECT_FALSE(set.Contains("AAAAAAAAC"));
   EXPECT_FALSE(set.Contains(std::string(19, 'A')));
+}
+
+TEST(XrefSetTest, KeysThatDifferOnlyInTheirLastByte) {
+  // They share one stretch of the hash index, so long runs of taken slots form, also across
+  // the end of the index; every key must stay findable and no absent one found.
+  XrefSet set;
+  std::set<std::string> reference;
+  for (const std::string stem : {"", "F", "I12", "LONGER-THAN-EIGHT-"}) {
+    for (int last = 0; last < 256; last += (stem.empty() ? 1 : 2)) {
+      const std::string key = stem + static_cast<char>(last);
+      EXPECT_EQ(set.Insert(key), reference.insert(key).second);
+    }
+  }
+  EXPECT_TRUE(set.CheckInvariantsForTest());
+  for (const std::string stem : {"F", "I12", "LONGER-THAN-EIGHT-"}) {
+    for (int last = 0; last < 256; ++last) {
+      const std::string key = stem + static_cast<char>(last);
+      const bool present = reference.count(key) == 1;
+      EXPECT_EQ(set.Contains(key), present) << stem << last;
+      EXPECT_EQ(set.ContainsLikely(key), present) << stem << last;
+    }
+  }
 }
 
 TEST(XrefSetTest, SpansManyNodeBlocks) {
