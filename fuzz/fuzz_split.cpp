@@ -6,6 +6,7 @@
 #include <cstddef>  // std::size_t
 #include <cstdint>  // std::uint8_t
 #include <map>      // std::map
+#include <optional> // std::optional
 #include <set>      // std::set
 #include <sstream>  // std::ostringstream
 #include <string>   // std::string
@@ -78,25 +79,37 @@ void RunCommand(gedfuzz::Choices& choices, SelectionEngine& engine, const std::v
 /// Identifiers (without @) of the level-0 records of text, and of the pointers that each record
 /// other than the pointed-to one holds.
 struct WrittenFile {
-  std::string firstRecordId;  // the header copy: written whole whatever it is
+  // The xref the document gives an individual that is the header copy (written whole whatever
+  // it is): "" for a level-0 first line without an identifier, none when the first line is no
+  // level-0 line and so starts no record.
+  std::optional<std::string> firstRecordId;
   std::multiset<std::string> recordIds;
   std::set<std::string> pointedToFromOtherRecords;
 };
 
+/// The identifier of a level-0 line as the document keeps it: without the first and last
+/// character; a lone "@" names the empty identifier. None when the tag is no identifier.
+std::optional<std::string> RecordIdentifier(std::string_view tag) {
+  if (!gedfuzz::IsIdentifierShaped(tag)) return std::nullopt;
+  return std::string(tag.size() >= 2 ? tag.substr(1, tag.size() - 2) : std::string_view());
+}
+
 WrittenFile ReadWritten(const std::vector<gedfuzz::TextLine>& lines) {
   WrittenFile file;
-  std::string current;
+  // The record the current line belongs to; none for a record without an identifier, and for
+  // the lines of the header copy before any level-0 line (its first line need not be one).
+  std::optional<std::string> current;
+  bool firstLine = true;
   for (const gedfuzz::TextLine& line : lines) {
     const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
-    if (fields.hasLevel && fields.level == 0) {
-      // As the document keeps it: without the first and last character, "" without an identifier.
-      current = gedfuzz::IsIdentifierShaped(fields.tag) && fields.tag.size() >= 2
-                    ? std::string(fields.tag.substr(1, fields.tag.size() - 2))
-                    : std::string();
-      if (file.recordIds.empty()) file.firstRecordId = current;
-      file.recordIds.insert(current);
-      continue;
+    const bool startsRecord = fields.hasLevel && fields.level == 0;
+    if (startsRecord) {
+      current = RecordIdentifier(fields.tag);
+      if (firstLine) file.firstRecordId = current.value_or(std::string());
+      if (current) file.recordIds.insert(*current);
     }
+    firstLine = false;
+    if (startsRecord) continue;
     if (fields.hasLevel && gedfuzz::IsIdentifierShaped(fields.value)) {
       // A lone "@" points to the empty identifier, as in the document.
       const std::string target(fields.value.size() >= 2 ? fields.value.substr(1, fields.value.size() - 2)
