@@ -236,6 +236,12 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
     gedfuzz::Require(records[i].xref.has_value(), "every written record after the header copy has an identifier");
     gedfuzz::Require(selected.count(xref) > 0 || reached.count(xref) > 0,
                      "every written record was selected or reached by the closure", xref);
+    // Lines that point outside the subset, such as a family's line of an unwritten child, are
+    // left out.
+    for (const WrittenPointer& pointer : records[i].pointers) {
+      gedfuzz::Require(selected.count(pointer.target) > 0 || reached.count(pointer.target) > 0,
+                       "every pointer in a written record names a selected or reached xref", pointer.target);
+    }
   }
 
   CKinpruneDoc reloaded;
