@@ -243,6 +243,18 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
                        "every pointer in a written record names a selected or reached xref", pointer.target);
     }
   }
+  // Nothing needed is lost, and the records keep the order of the opened file.
+  std::uint64_t previousOffset = 0;
+  for (std::size_t i = 1; i + 1 < records.size(); ++i) {
+    const std::uint64_t offset = document.RecordOffset(*records[i].xref);
+    gedfuzz::Require(offset != CKinpruneDoc::kNoRecord, "every written record is one of the opened file", *records[i].xref);
+    gedfuzz::Require(i == 1 || offset > previousOffset, "the records are written in file order", *records[i].xref);
+    previousOffset = offset;
+  }
+  for (const std::string& xref : reached) {
+    if (xref == records.front().xref || document.RecordOffset(xref) == CKinpruneDoc::kNoRecord) continue;
+    gedfuzz::Require(writtenXrefs.count(xref) > 0, "every record the closure reaches is written", xref);
+  }
 
   CKinpruneDoc reloaded;
   const kinprune::OpenOutcome reload = reloaded.LoadFromMemory(written, "subset.ged");
