@@ -119,7 +119,10 @@ struct WrittenPointer {
 
 struct WrittenRecord {
   std::optional<std::string> xref;  // none for a record without an identifier
-  std::vector<WrittenPointer> pointers;
+  // What the value of the record's first line names: the closure follows it from a selected
+  // individual's record only, and the writer copies that line whatever it names.
+  std::optional<std::string> firstLineTarget;
+  std::vector<WrittenPointer> pointers;  // the pointer lines after the first line
 };
 
 /// The records of the subset in order. The first is the header copy: every line up to the first
@@ -129,9 +132,11 @@ std::vector<WrittenRecord> ReadWritten(const std::vector<gedfuzz::TextLine>& lin
   bool firstLine = true;
   for (const gedfuzz::TextLine& line : lines) {
     const DocFields fields = ReadDocFields(line.text);
-    if (fields.hasLevel && fields.level == 0) {
-      if (!firstLine) records.emplace_back();
-      records.back().xref = NamedXref(fields.tag);
+    const bool startsRecord = fields.hasLevel && fields.level == 0;
+    if (startsRecord && !firstLine) records.emplace_back();
+    if (startsRecord) records.back().xref = NamedXref(fields.tag);
+    if (startsRecord || firstLine) {
+      if (fields.hasLevel) records.back().firstLineTarget = NamedXref(fields.value);
     } else if (fields.hasLevel) {
       if (std::optional<std::string> target = NamedXref(fields.value)) {
         records.back().pointers.push_back({std::string(fields.tag), std::move(*target)});
@@ -169,7 +174,10 @@ std::set<std::string> ReachedByClosure(const std::vector<WrittenRecord>& records
   follow(records.front(), true);
   for (const std::string& xref : selected) {
     const auto [first, last] = byXref.equal_range(xref);
-    for (auto it = first; it != last; ++it) follow(*it->second, true);
+    for (auto it = first; it != last; ++it) {
+      if (it->second->firstLineTarget) reach(*it->second->firstLineTarget);
+      follow(*it->second, true);
+    }
   }
   while (!pending.empty()) {
     const std::string xref = std::move(pending.back());
