@@ -1,10 +1,13 @@
 // fuzz_split.cpp - the split tool's document on any bytes: load, list, the details of a few
 // entries, a fuzzer-chosen series of selection commands with fuzzer-chosen options, and the
 // subset writer into memory. Checks that every written line ends in CR LF, that the subset
-// loads again, that every selected individual is in it, and that every other record in it was
-// reached by the closure, worked out again over the subset itself.
+// loads again, and, with the closure worked out again over the subset itself, that every
+// selected individual and every reached record is in it, in file order, that no other record
+// is, and that its records point only into it.
 #include <cstddef>  // std::size_t
 #include <cstdint>  // std::uint8_t
+#include <cstdlib>  // std::getenv
+#include <fstream>  // std::ofstream
 #include <map>      // std::map, std::multimap
 #include <optional> // std::optional
 #include <set>      // std::set
@@ -219,6 +222,8 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
   std::ostringstream out(std::ios::out | std::ios::binary);
   gedfuzz::Require(document.WriteSubset(out), "the subset is written into memory");
   const std::string written = out.str();
+  // FUZZ_DUMP=FILE writes the subset there, to study a reproducer.
+  if (const char* dump = std::getenv("FUZZ_DUMP")) std::ofstream(dump, std::ios::binary) << written;
   gedfuzz::RequireCrLfLines(written, false, "every line of the subset ends in CR LF");
   gedfuzz::Require(written.ends_with("0 TRLR\r\n"), "the subset ends with the trailer");
 
