@@ -79,6 +79,12 @@ void RunCommand(gedfuzz::Choices& choices, SelectionEngine& engine, const std::v
   }
 }
 
+std::vector<bool> SelectedFlags(const std::vector<IndividualEntry*>& entries) {
+  std::vector<bool> flags;
+  for (const IndividualEntry* entry : entries) flags.push_back(entry->selected);
+  return flags;
+}
+
 /// A written line as the document reads it: level digits after spaces and tabs, the tag up to
 /// the first byte at or below the space, one space or tab, the value.
 struct DocFields {
@@ -212,11 +218,27 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
 
   SelectionEngine engine(document);
   engine.Reset();
-  for (int i = 0; i < commandCount; ++i) RunCommand(commandChoices, engine, entries);
+  std::vector<bool> beforeLastCommand;
+  for (int i = 0; i < commandCount; ++i) {
+    beforeLastCommand = SelectedFlags(entries);
+    RunCommand(commandChoices, engine, entries);
+  }
 
-  std::size_t counted = 0;
-  for (const IndividualEntry* entry : entries) counted += entry->selected ? 1 : 0;
-  gedfuzz::Require(counted == engine.SelectedCount(), "the selected count matches the selected flags");
+  auto requireCountMatches = [&] {
+    std::size_t counted = 0;
+    for (const IndividualEntry* entry : entries) counted += entry->selected ? 1 : 0;
+    gedfuzz::Require(counted == engine.SelectedCount(), "the selected count matches the selected flags");
+  };
+  requireCountMatches();
+  // Every command, Undo/Redo itself included, keeps what it changed: Undo/Redo gives back the
+  // selection before the last command, and once more the one the commands made.
+  const std::vector<bool> made = SelectedFlags(entries);
+  engine.UndoRedo();
+  requireCountMatches();
+  gedfuzz::Require(SelectedFlags(entries) == beforeLastCommand, "undo gives back the selection before the last command");
+  engine.UndoRedo();
+  requireCountMatches();
+  gedfuzz::Require(SelectedFlags(entries) == made, "undo and redo give back the selection");
   if (!engine.SaveEnabled()) return 0;
 
   std::ostringstream out(std::ios::out | std::ios::binary);
