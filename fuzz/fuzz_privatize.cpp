@@ -219,6 +219,24 @@ void RequireCopiedInOrder(const std::vector<std::string_view>& copied, const std
   }
 }
 
+/// When unreferenced records are removed, every record written with an identifier (the shared
+/// note record aside) is named by some pointer line of the input.
+void RequireWrittenRecordsPointedTo(const std::vector<gedfuzz::TextLine>& input,
+                                    const std::vector<gedfuzz::TextLine>& output) {
+  std::set<std::string> pointedTo;
+  for (const gedfuzz::TextLine& line : input) {
+    const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
+    if (gedfuzz::IsIdentifierShaped(fields.value)) pointedTo.insert(gedfuzz::StripAt(fields.value));
+  }
+  for (const gedfuzz::TextLine& line : output) {
+    const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
+    if (!fields.hasLevel || fields.level != 0 || !gedfuzz::IsIdentifierShaped(fields.tag)) continue;
+    if (!kDialog && fields.tag == privatize::kSharedNoteIdentifier) continue;
+    gedfuzz::Require(pointedTo.count(gedfuzz::StripAt(fields.tag)) > 0,
+                     "a record that nothing points to is removed as unreferenced", line.text);
+  }
+}
+
 }  // namespace
 
 extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
@@ -268,6 +286,10 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
   CheckLivingRecords(out, facts, MakeEffective(options));
   const bool removesUnreferenced = options.mode == ProcessingMode::DeleteLiving ||
                                    (options.removeUnreferenced && (kDialog || options.mode != ProcessingMode::YearOnly));
-  if (!removesUnreferenced) RequireCopiedInOrder(LinesCopiedWhole(in, facts.living), out);
+  if (!removesUnreferenced) {
+    RequireCopiedInOrder(LinesCopiedWhole(in, facts.living), out);
+  } else {
+    RequireWrittenRecordsPointedTo(in, out);
+  }
   return 0;
 }
