@@ -2,7 +2,8 @@
 // (the variant is fixed per build: GEDTOOLS_FUZZ_DIALOG selects the dialog variant). Checks
 // that every output line ends in CR LF (but a copied last line without one), and that the
 // record of every individual presumed living - decided here by an independent reading of the
-// rules - holds only the lines its mode allows.
+// rules - holds only the lines its mode allows, and that, unless unreferenced records are removed,
+// every other record is copied whole.
 #include <cstddef>  // std::size_t
 #include <cstdint>  // std::uint8_t, std::int32_t
 #include <cstdlib>  // std::getenv
@@ -188,6 +189,54 @@ void CheckLivingRecords(const std::vector<gedfuzz::TextLine>& output, const Inpu
   }
 }
 
+/// The lines the rewrite copies as they stand when no record is removed as unreferenced: the
+/// level-0 line of every record and every line of a record of nobody living (lines before the
+/// first record and lines without a level included).
+std::vector<std::string_view> LinesCopiedWhole(const std::vector<gedfuzz::TextLine>& lines,
+                                               const std::set<std::string>& living) {
+  std::vector<std::string_view> copied;
+  bool inLiving = false;
+  for (const gedfuzz::TextLine& line : lines) {
+    const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
+    if (fields.blank) continue;
+    if (fields.hasLevel && fields.level == 0) {
+      inLiving = gedfuzz::IsIdentifierShaped(fields.tag) && living.count(gedfuzz::StripAt(fields.tag)) > 0;
+      copied.push_back(line.text);
+    } else if (!inLiving) {
+      copied.push_back(line.text);
+    }
+  }
+  return copied;
+}
+
+/// Every copied line is in the output, in the order of the input.
+void RequireCopiedInOrder(const std::vector<std::string_view>& copied, const std::vector<gedfuzz::TextLine>& output) {
+  std::size_t next = 0;
+  for (const std::string_view text : copied) {
+    while (next < output.size() && output[next].text != text) ++next;
+    gedfuzz::Require(next < output.size(), "a record of nobody living is copied whole, in order", text);
+    ++next;
+  }
+}
+
+/// When unreferenced records are removed, every record written with an identifier (the shared
+/// note record aside) is named by some pointer line of the input.
+void RequireWrittenRecordsPointedTo(const std::vector<gedfuzz::TextLine>& input,
+                                    const std::vector<gedfuzz::TextLine>& output) {
+  std::set<std::string> pointedTo;
+  for (const gedfuzz::TextLine& line : input) {
+    const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
+    if (gedfuzz::IsIdentifierShaped(fields.value)) pointedTo.insert(gedfuzz::StripAt(fields.value));
+  }
+  for (const gedfuzz::TextLine& line : output) {
+    const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
+    if (!fields.hasLevel || fields.level != 0 || !gedfuzz::IsIdentifierShaped(fields.tag)) continue;
+    if (!kDialog && fields.tag == privatize::kSharedNoteIdentifier) continue;
+    gedfuzz::Require(pointedTo.count(gedfuzz::StripAt(fields.tag)) > 0,
+                     "a record that nothing points to is removed as unreferenced", line.text);
+  }
+}
+
 }  // namespace
 
 extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
@@ -235,5 +284,12 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
   const bool deathExempts = !(kDialog && options.forceCutoff);
   const InputFacts facts = ReadInput(in, options.cutoffYear, deathExempts);
   CheckLivingRecords(out, facts, MakeEffective(options));
+  const bool removesUnreferenced = options.mode == ProcessingMode::DeleteLiving ||
+                                   (options.removeUnreferenced && (kDialog || options.mode != ProcessingMode::YearOnly));
+  if (!removesUnreferenced) {
+    RequireCopiedInOrder(LinesCopiedWhole(in, facts.living), out);
+  } else {
+    RequireWrittenRecordsPointedTo(in, out);
+  }
   return 0;
 }

@@ -1,11 +1,15 @@
 // fuzz_split.cpp - the split tool's document on any bytes: load, list, the details of a few
 // entries, a fuzzer-chosen series of selection commands with fuzzer-chosen options, and the
 // subset writer into memory. Checks that every written line ends in CR LF, that the subset
-// loads again, that every selected individual is in it, and that every other individual in it
-// was reached by the closure (some written record points to it).
+// loads again, and, with the closure worked out again over the subset itself, that every
+// selected individual and every reached record is in it, in file order, that no other record
+// is, and that its records point only into it.
 #include <cstddef>  // std::size_t
 #include <cstdint>  // std::uint8_t
-#include <map>      // std::map
+#include <cstdlib>  // std::getenv
+#include <fstream>  // std::ofstream
+#include <map>      // std::map, std::multimap
+#include <optional> // std::optional
 #include <set>      // std::set
 #include <sstream>  // std::ostringstream
 #include <string>   // std::string
@@ -75,36 +79,122 @@ void RunCommand(gedfuzz::Choices& choices, SelectionEngine& engine, const std::v
   }
 }
 
-/// Identifiers (without @) of the level-0 records of text, and of the pointers that each record
-/// other than the pointed-to one holds.
-struct WrittenFile {
-  std::string firstRecordId;  // the header copy: written whole whatever it is
-  std::multiset<std::string> recordIds;
-  std::set<std::string> pointedToFromOtherRecords;
+std::vector<bool> SelectedFlags(const std::vector<IndividualEntry*>& entries) {
+  std::vector<bool> flags;
+  for (const IndividualEntry* entry : entries) flags.push_back(entry->selected);
+  return flags;
+}
+
+/// A written line as the document reads it: level digits after spaces and tabs, the tag up to
+/// the first byte at or below the space, one space or tab, the value.
+struct DocFields {
+  bool hasLevel = false;
+  std::int64_t level = 0;
+  std::string_view tag;
+  std::string_view value;
 };
 
-WrittenFile ReadWritten(const std::vector<gedfuzz::TextLine>& lines) {
-  WrittenFile file;
-  std::string current;
+DocFields ReadDocFields(std::string_view text) {
+  auto spaceOrTab = [](char c) { return c == ' ' || c == '\t'; };
+  DocFields fields;
+  std::size_t i = 0;
+  while (i < text.size() && spaceOrTab(text[i])) ++i;
+  if (i == text.size() || text[i] < '0' || text[i] > '9') return fields;
+  fields.hasLevel = true;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    fields.level = std::min<std::int64_t>(fields.level * 10 + (text[i] - '0'), 1'000'000'000'000);
+    ++i;
+  }
+  while (i < text.size() && spaceOrTab(text[i])) ++i;
+  const std::size_t tagStart = i;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) > 0x20) ++i;
+  fields.tag = text.substr(tagStart, i - tagStart);
+  if (i < text.size() && spaceOrTab(text[i])) ++i;
+  fields.value = text.substr(i);
+  return fields;
+}
+
+/// The xref a pointer value or a level-0 identifier names: without its first and last
+/// character; a lone "@" names the empty xref. None when text is not enclosed in @.
+std::optional<std::string> NamedXref(std::string_view text) {
+  if (!gedfuzz::IsIdentifierShaped(text)) return std::nullopt;
+  return std::string(text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string_view());
+}
+
+struct WrittenPointer {
+  std::string tag;
+  std::string target;
+};
+
+struct WrittenRecord {
+  std::optional<std::string> xref;  // none for a record without an identifier
+  // What the value of the record's first line names: the closure follows it from a selected
+  // individual's record only, and the writer copies that line whatever it names.
+  std::optional<std::string> firstLineTarget;
+  std::vector<WrittenPointer> pointers;  // the pointer lines after the first line
+};
+
+/// The records of the subset in order. The first is the header copy: every line up to the first
+/// level-0 line after the first line, whatever that first line is.
+std::vector<WrittenRecord> ReadWritten(const std::vector<gedfuzz::TextLine>& lines) {
+  std::vector<WrittenRecord> records(1);
+  bool firstLine = true;
   for (const gedfuzz::TextLine& line : lines) {
-    const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
-    if (fields.hasLevel && fields.level == 0) {
-      // As the document keeps it: without the first and last character, "" without an identifier.
-      current = gedfuzz::IsIdentifierShaped(fields.tag) && fields.tag.size() >= 2
-                    ? std::string(fields.tag.substr(1, fields.tag.size() - 2))
-                    : std::string();
-      if (file.recordIds.empty()) file.firstRecordId = current;
-      file.recordIds.insert(current);
-      continue;
+    const DocFields fields = ReadDocFields(line.text);
+    const bool startsRecord = fields.hasLevel && fields.level == 0;
+    if (startsRecord && !firstLine) records.emplace_back();
+    if (startsRecord) records.back().xref = NamedXref(fields.tag);
+    if (startsRecord || firstLine) {
+      if (fields.hasLevel) records.back().firstLineTarget = NamedXref(fields.value);
+    } else if (fields.hasLevel) {
+      if (std::optional<std::string> target = NamedXref(fields.value)) {
+        records.back().pointers.push_back({std::string(fields.tag), std::move(*target)});
+      }
     }
-    if (fields.hasLevel && gedfuzz::IsIdentifierShaped(fields.value)) {
-      // A lone "@" points to the empty identifier, as in the document.
-      const std::string target(fields.value.size() >= 2 ? fields.value.substr(1, fields.value.size() - 2)
-                                                        : std::string_view());
-      if (target != current) file.pointedToFromOtherRecords.insert(target);
+    firstLine = false;
+  }
+  return records;
+}
+
+/// Pointers under these tags name family members and associates: from records other than the
+/// header copy and the selected individuals, they bring nobody along.
+bool IsMemberTag(std::string_view tag) {
+  return tag == "CHIL" || tag == "HUSB" || tag == "WIFE" || tag == "ALIA" || tag == "ASSO";
+}
+
+/// The xrefs that the closure reaches within the subset itself: whatever the header copy and
+/// the selected individuals point to, and from there whatever is pointed to under any tag but
+/// the member tags.
+std::set<std::string> ReachedByClosure(const std::vector<WrittenRecord>& records, const std::set<std::string>& selected) {
+  std::multimap<std::string, const WrittenRecord*> byXref;
+  for (std::size_t i = 1; i < records.size(); ++i) {
+    if (records[i].xref) byXref.emplace(*records[i].xref, &records[i]);
+  }
+  std::set<std::string> reached;
+  std::vector<std::string> pending;
+  auto reach = [&](const std::string& xref) {
+    if (reached.insert(xref).second) pending.push_back(xref);
+  };
+  auto follow = [&](const WrittenRecord& record, bool memberTagsToo) {
+    for (const WrittenPointer& pointer : record.pointers) {
+      if (memberTagsToo || !IsMemberTag(pointer.tag)) reach(pointer.target);
+    }
+  };
+  follow(records.front(), true);
+  for (const std::string& xref : selected) {
+    const auto [first, last] = byXref.equal_range(xref);
+    for (auto it = first; it != last; ++it) {
+      if (it->second->firstLineTarget) reach(*it->second->firstLineTarget);
+      follow(*it->second, true);
     }
   }
-  return file;
+  while (!pending.empty()) {
+    const std::string xref = std::move(pending.back());
+    pending.pop_back();
+    const auto [first, last] = byXref.equal_range(xref);
+    for (auto it = first; it != last; ++it) follow(*it->second, false);
+  }
+  return reached;
 }
 
 }  // namespace
@@ -128,27 +218,77 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
 
   SelectionEngine engine(document);
   engine.Reset();
-  for (int i = 0; i < commandCount; ++i) RunCommand(commandChoices, engine, entries);
+  std::vector<bool> beforeLastCommand;
+  for (int i = 0; i < commandCount; ++i) {
+    beforeLastCommand = SelectedFlags(entries);
+    RunCommand(commandChoices, engine, entries);
+  }
 
-  std::size_t counted = 0;
-  for (const IndividualEntry* entry : entries) counted += entry->selected ? 1 : 0;
-  gedfuzz::Require(counted == engine.SelectedCount(), "the selected count matches the selected flags");
+  auto requireCountMatches = [&] {
+    std::size_t counted = 0;
+    for (const IndividualEntry* entry : entries) counted += entry->selected ? 1 : 0;
+    gedfuzz::Require(counted == engine.SelectedCount(), "the selected count matches the selected flags");
+  };
+  requireCountMatches();
+  // Every command, Undo/Redo itself included, keeps what it changed: Undo/Redo gives back the
+  // selection before the last command, and once more the one the commands made.
+  const std::vector<bool> made = SelectedFlags(entries);
+  engine.UndoRedo();
+  requireCountMatches();
+  gedfuzz::Require(SelectedFlags(entries) == beforeLastCommand, "undo gives back the selection before the last command");
+  engine.UndoRedo();
+  requireCountMatches();
+  gedfuzz::Require(SelectedFlags(entries) == made, "undo and redo give back the selection");
   if (!engine.SaveEnabled()) return 0;
 
   std::ostringstream out(std::ios::out | std::ios::binary);
   gedfuzz::Require(document.WriteSubset(out), "the subset is written into memory");
   const std::string written = out.str();
+  // FUZZ_DUMP=FILE writes the subset there, to study a reproducer.
+  if (const char* dump = std::getenv("FUZZ_DUMP")) std::ofstream(dump, std::ios::binary) << written;
   gedfuzz::RequireCrLfLines(written, false, "every line of the subset ends in CR LF");
   gedfuzz::Require(written.ends_with("0 TRLR\r\n"), "the subset ends with the trailer");
 
-  const WrittenFile file = ReadWritten(gedfuzz::SplitLines(written));
+  const std::vector<WrittenRecord> records = ReadWritten(gedfuzz::SplitLines(written));
+  std::set<std::string> writtenXrefs;
+  for (const WrittenRecord& record : records) {
+    if (record.xref) writtenXrefs.insert(*record.xref);
+  }
   std::set<std::string> selected;
   for (const IndividualEntry* entry : entries) {
     if (!entry->selected) continue;
     selected.insert(entry->xref);
     if (!entry->xref.empty() && document.RecordOffset(entry->xref) != CKinpruneDoc::kNoRecord) {
-      gedfuzz::Require(file.recordIds.count(entry->xref) > 0, "every selected individual is written", entry->xref);
+      gedfuzz::Require(writtenXrefs.count(entry->xref) > 0, "every selected individual is written", entry->xref);
     }
+  }
+  // Nobody else leaks into the subset: every record after the header copy was selected or is
+  // reached from the header copy or a selected individual, through family members only where
+  // those two name them.
+  const std::set<std::string> reached = ReachedByClosure(records, selected);
+  for (std::size_t i = 1; i + 1 < records.size(); ++i) {  // the last is the trailer
+    const std::string xref = records[i].xref.value_or(std::string());
+    gedfuzz::Require(records[i].xref.has_value(), "every written record after the header copy has an identifier");
+    gedfuzz::Require(selected.count(xref) > 0 || reached.count(xref) > 0,
+                     "every written record was selected or reached by the closure", xref);
+    // Lines that point outside the subset, such as a family's line of an unwritten child, are
+    // left out.
+    for (const WrittenPointer& pointer : records[i].pointers) {
+      gedfuzz::Require(selected.count(pointer.target) > 0 || reached.count(pointer.target) > 0,
+                       "every pointer in a written record names a selected or reached xref", pointer.target);
+    }
+  }
+  // Nothing needed is lost, and the records keep the order of the opened file.
+  std::uint64_t previousOffset = 0;
+  for (std::size_t i = 1; i + 1 < records.size(); ++i) {
+    const std::uint64_t offset = document.RecordOffset(*records[i].xref);
+    gedfuzz::Require(offset != CKinpruneDoc::kNoRecord, "every written record is one of the opened file", *records[i].xref);
+    gedfuzz::Require(i == 1 || offset > previousOffset, "the records are written in file order", *records[i].xref);
+    previousOffset = offset;
+  }
+  for (const std::string& xref : reached) {
+    if (xref == records.front().xref || document.RecordOffset(xref) == CKinpruneDoc::kNoRecord) continue;
+    gedfuzz::Require(writtenXrefs.count(xref) > 0, "every record the closure reaches is written", xref);
   }
 
   CKinpruneDoc reloaded;
@@ -162,10 +302,5 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
                           firstWritten.starts_with("\xFE\xFF") || firstWritten.starts_with("\xFF\xFE");
   if (!reload.ok && looksUtf16) return 0;
   gedfuzz::Require(reload.ok, "the subset loads again", reload.error);
-  for (const auto& [name, entry] : reloaded.individualsByName) {
-    if (entry.xref == file.firstRecordId) continue;
-    gedfuzz::Require(selected.count(entry.xref) > 0 || file.pointedToFromOtherRecords.count(entry.xref) > 0,
-                     "every written individual was selected or reached by the closure", entry.xref);
-  }
   return 0;
 }
