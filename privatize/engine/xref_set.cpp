@@ -33,7 +33,8 @@ XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
   for (std::size_t i = 0; i < headLength; ++i) {
     head = (head << 8) | static_cast<unsigned char>(key[i]);
   }
-  if (headLength < kHeadBytes) head <<= 8 * (kHeadBytes - headLength);  // zero padding
+  // Zero padding; an empty key has no bytes to move (and a shift by 64 is undefined).
+  if (headLength > 0 && headLength < kHeadBytes) head <<= 8 * (kHeadBytes - headLength);
   return {head, HashOf(head, key.size(), key.data() + headLength), key};
 }
 
