@@ -169,12 +169,25 @@ void CKinpruneDoc::XrefFromPointer(std::string& xref, std::string_view pointer) 
 
 namespace {
 
-// Makes index list the entries of map again.
+// Makes index list the entries of map again. The entries land all over the index's table, so
+// the slot of an entry some places ahead is fetched while the current one is placed.
 template <class Map, class Index>
 void RebuildIndex(Map& map, Index& index) {
+  constexpr std::size_t kPlaceAhead = 16;
   index.Clear();
   index.Reserve(map.size());
-  for (auto& entry : map) index.Add(entry);
+  auto ahead = map.begin();
+  for (std::size_t k = 0; k < kPlaceAhead && ahead != map.end(); ++k) {
+    index.PrefetchForAdd(ahead->first);
+    ++ahead;
+  }
+  for (auto& entry : map) {
+    if (ahead != map.end()) {
+      index.PrefetchForAdd(ahead->first);
+      ++ahead;
+    }
+    index.Add(entry);
+  }
 }
 
 }  // namespace

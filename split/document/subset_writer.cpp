@@ -32,7 +32,10 @@ enum class Progress : std::uint8_t {
   Named,    // needed, but its record is not read for pointers (the header's pointers)
   Queued,   // on the work list: its record will be read for pointers
   Scanned,  // its record has been read for pointers
+  Complete, // read, and every pointer in its record is needed: written without lookups
 };
+
+bool IsScanned(Progress progress) { return progress >= Progress::Scanned; }
 
 // The progress of every entry of the record table, by the id its hash index gives it. The
 // entries of missing records that the save adds get new ids, so the array grows on demand.
@@ -50,6 +53,13 @@ class NeededRecords {
 
  private:
   std::vector<Progress> progress;
+};
+
+// A record to write, and whether every pointer in it is known to be needed.
+struct RecordToWrite {
+  std::uint64_t offset;
+  bool complete;
+  bool operator<(const RecordToWrite& other) const { return offset < other.offset; }
 };
 
 // One xref on the closure's work list.
@@ -213,11 +223,14 @@ struct CKinpruneDoc::Writer {
       const std::uint64_t offset = record.value;
       // Every pointer of the record counts here, whatever its tag and depth: more than a scan
       // by the closure's rules would find, so the record need not be read again.
-      needed.At(record.id) = Progress::Scanned;
+      const std::uint32_t id = record.id;
+      needed.At(id) = Progress::Scanned;
       if (!doc.BeginRecordAt(offset, line)) continue;
       do {
         if (line.hasLevel && IsPointerValue(line.value)) Queue(PointerXref(line.value));
       } while (doc.NextRecordLine(line));
+      // Every pointer line of the record was queued, so each target is needed from now on.
+      needed.At(id) = Progress::Complete;
     }
   }
 
@@ -230,21 +243,24 @@ struct CKinpruneDoc::Writer {
       const QueuedRecord queued = workList.back();
       workList.pop_back();
       Progress& progress = needed.At(queued.id);
-      if (progress == Progress::Scanned) continue;
+      if (IsScanned(progress)) continue;
       progress = Progress::Scanned;
       ScanDeferred(queued.xref);
       if (queued.offset != kNoRecord) {
         doc.readPos = queued.offset;
         DocLine line;
         doc.ReadLine(line);
-        ScanLines(0);
+        // A record none of whose lines were put aside has all its pointers' targets needed.
+        if (!ScanLines(0)) needed.At(queued.id) = Progress::Complete;
       }
     }
   }
 
   // Puts xref on the work list unless its record is read already or will be.
-  void Queue(std::string_view xref) {
-    const CKinpruneDoc::RecordSlot& record = doc.RecordEntry(xref);
+  void Queue(std::string_view xref) { Queue(xref, doc.RecordEntry(xref)); }
+
+  // The same for an xref whose entry is looked up already.
+  void Queue(std::string_view xref, const CKinpruneDoc::RecordSlot& record) {
     Progress& progress = needed.At(record.id);
     if (progress != Progress::None && progress != Progress::Named) return;
     progress = Progress::Queued;
@@ -268,8 +284,10 @@ struct CKinpruneDoc::Writer {
     }
   }
 
-  // Scans the lines from readPos that lie deeper than aboveLevel (a whole record for 0).
-  void ScanLines(std::int32_t aboveLevel) {
+  // Scans the lines from readPos that lie deeper than aboveLevel (a whole record for 0). True
+  // when lines under a member pointer were put aside.
+  bool ScanLines(std::int32_t aboveLevel) {
+    bool deferred = false;
     std::int64_t skipLevel = kNoSkip;
     DocLine line;
     while (doc.ReadLine(line)) {
@@ -279,34 +297,44 @@ struct CKinpruneDoc::Writer {
       skipLevel = kNoSkip;
       if (!line.hasLevel || !IsPointerValue(line.value)) continue;
       const std::string_view target = PointerXref(line.value);
-      if (IsNeeded(target)) continue;
+      const CKinpruneDoc::RecordSlot* record = doc.FindRecordEntry(target);
+      if (record != nullptr && needed.Get(record->id) != Progress::None) continue;
       if (IsMemberTag(line.tag)) {
         skipLevel = depth;
+        deferred = true;
         deferredLines.emplace(target, DeferredLines{doc.readPos, line.level});
+      } else if (record != nullptr) {
+        Queue(target, *record);
       } else {
         Queue(target);
       }
     }
+    return deferred;
   }
 
   void WriteRecords() {
-    std::vector<std::uint64_t> offsets;
+    std::vector<RecordToWrite> records;
     doc.recordIndex.ForEach([&](const CKinpruneDoc::RecordSlot& record) {
       // The first record went out as the header copy already.
-      if (needed.Get(record.id) != Progress::None && record.value != kNoRecord &&
+      const Progress progress = needed.Get(record.id);
+      if (progress != Progress::None && record.value != kNoRecord &&
           record.value != doc.firstLineOffset) {
-        offsets.push_back(record.value);
+        records.push_back(RecordToWrite{record.value, progress == Progress::Complete});
       }
     });
-    std::sort(offsets.begin(), offsets.end());
+    std::sort(records.begin(), records.end());
 
-    const std::uint64_t count = offsets.size();
+    const std::uint64_t count = records.size();
     std::uint64_t position = 0;
     DocLine line;
-    for (const std::uint64_t offset : offsets) {
+    for (const RecordToWrite& record : records) {
       if (failed) return;
       ShowPercent("Writing File ", position++, count);
-      doc.readPos = offset;
+      if (record.complete) {
+        WriteWholeRecord(record.offset, line);
+        continue;
+      }
+      doc.readPos = record.offset;
       if (!doc.ReadLine(line)) continue;
       WriteLine(line);
       std::int64_t skipLevel = kNoSkip;
@@ -321,6 +349,15 @@ struct CKinpruneDoc::Writer {
         WriteLine(line);
       }
     }
+  }
+
+  // A record whose pointers are all needed: every line goes out.
+  void WriteWholeRecord(std::uint64_t offset, DocLine& line) {
+    doc.readPos = offset;
+    if (!doc.ReadLine(line)) return;
+    do {
+      WriteLine(line);
+    } while (doc.ReadLine(line) && !EndsRecord(line));
   }
 
   CKinpruneDoc& doc;

@@ -114,6 +114,26 @@ TEST(SubsetWriterTest, ClosureDoesNotDependOnXrefOrder) {
                                "0 @N2@ NOTE", "1 NOTE @I2@", "0 @I2@ INDI", "0 TRLR"}));
 }
 
+TEST(SubsetWriterTest, RecordsWithAllTargetsNeededAreWrittenWholeOthersTrimmed) {
+  // I1 and I2 are selected: their own records go out whole, a pointer to a missing record and
+  // the lines under it included. F2 names only selected people, so it is written whole too; F1
+  // also names the unselected I3, whose line and the note under it are left out.
+  CKinpruneDoc doc;
+  Load(doc, "0 HEAD\n"
+            "0 @I1@ INDI\n1 FAMS @F1@\n1 ASSO @I9@\n2 NOTE @N1@\n"
+            "0 @I2@ INDI\n1 FAMS @F1@\n1 FAMS @F2@\n"
+            "0 @F1@ FAM\n1 HUSB @I1@\n2 NOTE @N2@\n1 WIFE @I2@\n1 CHIL @I3@\n2 NOTE @N3@\n"
+            "0 @F2@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n2 _X y\n"
+            "0 @I3@ INDI\n1 FAMC @F1@\n0 @N1@ NOTE\n0 @N2@ NOTE\n0 @N3@ NOTE\n");
+  Select(doc, {"I1", "I2"});
+  EXPECT_EQ(Subset(doc), Crlf({"0 HEAD ",
+                               "0 @I1@ INDI", "1 FAMS @F1@", "1 ASSO @I9@", "2 NOTE @N1@",
+                               "0 @I2@ INDI", "1 FAMS @F1@", "1 FAMS @F2@",
+                               "0 @F1@ FAM", "1 HUSB @I1@", "2 NOTE @N2@", "1 WIFE @I2@",
+                               "0 @F2@ FAM", "1 HUSB @I1@", "1 WIFE @I2@", "2 _X y",
+                               "0 @N1@ NOTE", "0 @N2@ NOTE", "0 TRLR"}));
+}
+
 TEST(SubsetWriterTest, HeaderTargetsAreFollowedOnlyWhenASelectedRecordPointsToThem) {
   // U1 is needed from the header alone, so its note N9 is left out; once a selected individual
   // points to U1 as well, U1's record is read and N9 comes along. A record that several

@@ -107,6 +107,16 @@ class XrefIndex {
 #endif
   }
 
+  /// Asks the processor to fetch, for writing, the slot where an Add of xref starts looking;
+  /// only a hint, and only of use while the table does not grow (after Reserve).
+  void PrefetchForAdd(std::string_view xref) const {
+#if defined(__GNUC__) || defined(__clang__)
+    if (!slotTable.empty()) __builtin_prefetch(&slotTable[Home(HashXref(xref, XrefHead(xref)))], 1);
+#else
+    (void)xref;
+#endif
+  }
+
   /// Calls fn(const Slot&) for every entry, in no particular order.
   template <class Fn>
   void ForEach(Fn&& fn) const {
