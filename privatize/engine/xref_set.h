@@ -36,6 +36,9 @@ class XrefSet {
   /// Contains for keys that are nearly always present, such as pointer targets looked up in the
   /// set of referenced identifiers: skips the filter, which would only cost a memory access.
   bool ContainsLikely(std::string_view key) const;
+  /// Sizes the hash index for keyCount keys at once, so that filling the set up to that many
+  /// does not rebuild the index as it grows. Changes nothing but speed and memory.
+  void ReserveIndex(std::size_t keyCount);
   /// Frees every node; the set is empty afterwards.
   void Destroy();
 
@@ -103,7 +106,8 @@ class XrefSet {
   /// The node holding the probe's key, found through the hash index; kNoNode when absent.
   Index Find(const Probe& probe) const;
   void IndexNode(Index index, const KeyHash& hash);
-  void GrowIndex();
+  /// Rebuilds the index with slotCount slots (a power of two) and indexes every node again.
+  void RebuildIndex(std::size_t slotCount);
   Index NewNode(const Probe& probe);
   bool InsertIntoTree(const Probe& probe);
   std::string KeyOf(const Node& node) const;
