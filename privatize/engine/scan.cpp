@@ -170,7 +170,8 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
     }
     if (!IsIdentifierShaped(line.value)) return;
     if (recordIsLiving && !sets.keepTagSet.Contains(line.tag)) return;
-    const std::string_view id = gedtext::StrippedIdentifier(line.value, scratch);
+    // One hash for both sets the identifier may be looked up in.
+    const XrefSet::Probe id = XrefSet::MakeProbe(gedtext::StrippedIdentifier(line.value, scratch));
     if (deleteLiving) {
       if (!dialog) {
         if (sets.livingSet.Contains(id)) return;

@@ -185,8 +185,7 @@ void XrefSet::ReserveIndex(std::size_t keyCount) {
   if (slotCount > slots.size()) RebuildIndex(slotCount);
 }
 
-bool XrefSet::Insert(std::string_view key) {
-  const Probe probe = MakeProbe(key);
+bool XrefSet::Insert(const Probe& probe) {
   if (MayContain(probe) && Find(probe) != kNoNode) return false;
   return InsertIntoTree(probe);
 }
@@ -260,13 +259,20 @@ bool XrefSet::InsertIntoTree(const Probe& probe) {
   return true;
 }
 
-bool XrefSet::Contains(std::string_view key) const {
-  const Probe probe = MakeProbe(key);
+bool XrefSet::Contains(const Probe& probe) const {
   return MayContain(probe) && Find(probe) != kNoNode;
 }
 
+bool XrefSet::ContainsLikely(const Probe& probe) const {
+  return Find(probe) != kNoNode;
+}
+
+bool XrefSet::Insert(std::string_view key) { return Insert(MakeProbe(key)); }
+
+bool XrefSet::Contains(std::string_view key) const { return Contains(MakeProbe(key)); }
+
 bool XrefSet::ContainsLikely(std::string_view key) const {
-  return Find(MakeProbe(key)) != kNoNode;
+  return ContainsLikely(MakeProbe(key));
 }
 
 void XrefSet::Destroy() {

@@ -169,6 +169,26 @@ TEST(XrefSetTest, AReservedIndexFindsKeysBelowAndBeyondTheReservation) {
   EXPECT_TRUE(set.Contains("F1"));
 }
 
+TEST(XrefSetTest, OneProbeAnswersForEverySet) {
+  // A probe made once must find and insert exactly like its key in sets of different sizes,
+  // including keys longer than eight bytes and the empty key.
+  XrefSet small;
+  XrefSet large;
+  for (int i = 0; i < 3000; ++i) large.Insert("F" + std::to_string(i));
+  small.Insert("F7");
+  for (const std::string key : {"F7", "F2999", "F3000", "", "FAMILY-WITH-A-LONG-NAME"}) {
+    const XrefSet::Probe probe = XrefSet::MakeProbe(key);
+    EXPECT_EQ(small.Contains(probe), small.Contains(key)) << key;
+    EXPECT_EQ(large.Contains(probe), large.Contains(key)) << key;
+    EXPECT_EQ(large.ContainsLikely(probe), large.Contains(key)) << key;
+  }
+  const std::string longKey = "FAMILY-WITH-A-LONG-NAME";
+  EXPECT_TRUE(small.Insert(XrefSet::MakeProbe(longKey)));
+  EXPECT_FALSE(small.Insert(XrefSet::MakeProbe(longKey)));
+  EXPECT_TRUE(small.Contains(longKey));
+  EXPECT_TRUE(small.CheckInvariantsForTest());
+}
+
 TEST(XrefSetTest, DestroyEmptiesTheSetForReuse) {
   XrefSet set;
   for (int i = 0; i < 1000; ++i) set.Insert(std::to_string(i));
