@@ -146,7 +146,8 @@ class Rewriter {
     skipRecord = false;
     recordIsLiving = false;
     if (IsIdentifierShaped(line.tag)) {
-      const std::string_view id = gedtext::StrippedIdentifier(line.tag, scratch);
+      // One hash for each set the identifier is looked up in.
+      const XrefSet::Probe id = XrefSet::MakeProbe(gedtext::StrippedIdentifier(line.tag, scratch));
       const bool unreferenced =
           options.removeUnreferenced && !sets.referencedSet.ContainsLikely(id);
       if (unreferenced || (dialog && sets.unlinkedSet.Contains(id))) {

@@ -90,6 +90,7 @@ class LivingJudge {
   void OnLine(const GedcomLine& line) {
     if (line.level == 0) {
       JudgeRecord();
+      ++sets.recordCount;
       tags.Set(0, line.value);
       if (line.value == "INDI" && IsIdentifierShaped(line.tag)) StripAt(line.tag, currentId);
       return;
@@ -145,6 +146,7 @@ PassStatus ScanLiving(PassContext& context, PrivatizerSets& sets, std::uint64_t&
 
 PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
   if (!context.BeginPass(PrivatizerPass::ScanReferences)) return PassStatus::ReadFailed;
+  sets.referencedSet.ReserveIndex(static_cast<std::size_t>(sets.recordCount));
   const bool deleteLiving = context.Options().mode == ProcessingMode::DeleteLiving;
   const bool dialog = context.IsDialog();
   bool recordIsLiving = false;
@@ -168,7 +170,8 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
     }
     if (!IsIdentifierShaped(line.value)) return;
     if (recordIsLiving && !sets.keepTagSet.Contains(line.tag)) return;
-    const std::string_view id = gedtext::StrippedIdentifier(line.value, scratch);
+    // One hash for both sets the identifier may be looked up in.
+    const XrefSet::Probe id = XrefSet::MakeProbe(gedtext::StrippedIdentifier(line.value, scratch));
     if (deleteLiving) {
       if (!dialog) {
         if (sets.livingSet.Contains(id)) return;

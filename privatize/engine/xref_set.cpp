@@ -147,11 +147,10 @@ void XrefSet::IndexNode(Index index, const KeyHash& hash) {
       FilterBits(hash);
 }
 
-void XrefSet::GrowIndex() {
-  const std::size_t newCount = slots.empty() ? kFirstSlotCount : slots.size() * 2;
+void XrefSet::RebuildIndex(std::size_t slotCount) {
   constexpr std::size_t kSlotsPerFilterWord = 8;
-  std::vector<Slot>(newCount).swap(slots);
-  std::vector<std::uint64_t>(newCount / kSlotsPerFilterWord).swap(filterWords);
+  std::vector<Slot>(slotCount).swap(slots);
+  std::vector<std::uint64_t>(slotCount / kSlotsPerFilterWord).swap(filterWords);
   for (Index index = 0; index < count; ++index) {
     const Node& node = At(index);
     IndexNode(index, HashOf(node.head, node.length, tailBytes.data() + node.tailOffset));
@@ -172,15 +171,22 @@ XrefSet::Index XrefSet::NewNode(const Probe& probe) {
   ++count;
   // Three quarters full at most, so that a search for an absent key meets an empty slot soon.
   if (count * 4 > slots.size() * 3) {
-    GrowIndex();  // indexes the new node with all the others
+    RebuildIndex(slots.empty() ? kFirstSlotCount : slots.size() * 2);  // indexes the new node too
   } else {
     IndexNode(index, probe.hash);
   }
   return index;
 }
 
-bool XrefSet::Insert(std::string_view key) {
-  const Probe probe = MakeProbe(key);
+void XrefSet::ReserveIndex(std::size_t keyCount) {
+  // No more keys than nodes can be numbered, so the doubling below cannot overflow.
+  keyCount = std::min<std::size_t>(keyCount, kNoNode);
+  std::size_t slotCount = slots.empty() ? kFirstSlotCount : slots.size();
+  while (keyCount * 4 > slotCount * 3) slotCount *= 2;
+  if (slotCount > slots.size()) RebuildIndex(slotCount);
+}
+
+bool XrefSet::Insert(const Probe& probe) {
   if (MayContain(probe) && Find(probe) != kNoNode) return false;
   return InsertIntoTree(probe);
 }
@@ -254,13 +260,20 @@ bool XrefSet::InsertIntoTree(const Probe& probe) {
   return true;
 }
 
-bool XrefSet::Contains(std::string_view key) const {
-  const Probe probe = MakeProbe(key);
+bool XrefSet::Contains(const Probe& probe) const {
   return MayContain(probe) && Find(probe) != kNoNode;
 }
 
+bool XrefSet::ContainsLikely(const Probe& probe) const {
+  return Find(probe) != kNoNode;
+}
+
+bool XrefSet::Insert(std::string_view key) { return Insert(MakeProbe(key)); }
+
+bool XrefSet::Contains(std::string_view key) const { return Contains(MakeProbe(key)); }
+
 bool XrefSet::ContainsLikely(std::string_view key) const {
-  return Find(MakeProbe(key)) != kNoNode;
+  return ContainsLikely(MakeProbe(key));
 }
 
 void XrefSet::Destroy() {

@@ -26,16 +26,40 @@ namespace privatize {
 /// answers most lookups of absent keys from the cache before the index is touched.
 class XrefSet {
  public:
+  /// What the index and the filter use of a key: a hash of all its bytes but the last, and the
+  /// last byte. Keys that differ only in their last byte (I120 to I129) share the hash, and so
+  /// share a cache line of slots and one of filter words, each picked by the last byte: lookups
+  /// of identifiers in file order, which often go up by one, keep hitting the same lines.
+  struct KeyHash {
+    std::uint64_t stem;
+    std::uint64_t last;
+  };
+
+  /// A key with its head and hash worked out once, so that one identifier can be looked up in
+  /// several sets for the price of one hash. Refers to the key's bytes, which must outlive it.
+  struct Probe {
+    std::uint64_t head;
+    KeyHash hash;
+    std::string_view key;
+  };
+  static Probe MakeProbe(std::string_view key);
+
   XrefSet() = default;
   XrefSet(const XrefSet&) = delete;
   XrefSet& operator=(const XrefSet&) = delete;
 
   /// Adds a copy of key unless an equal key is present. Returns whether it was added.
   bool Insert(std::string_view key);
+  bool Insert(const Probe& probe);
   bool Contains(std::string_view key) const;
+  bool Contains(const Probe& probe) const;
   /// Contains for keys that are nearly always present, such as pointer targets looked up in the
   /// set of referenced identifiers: skips the filter, which would only cost a memory access.
   bool ContainsLikely(std::string_view key) const;
+  bool ContainsLikely(const Probe& probe) const;
+  /// Sizes the hash index for keyCount keys at once, so that filling the set up to that many
+  /// does not rebuild the index as it grows. Changes nothing but speed and memory.
+  void ReserveIndex(std::size_t keyCount);
   /// Frees every node; the set is empty afterwards.
   void Destroy();
 
@@ -64,21 +88,7 @@ class XrefSet {
     std::int8_t balance = 0;  // height(right) - height(left)
   };
 
-  /// What the index and the filter use of a key: a hash of all its bytes but the last, and the
-  /// last byte. Keys that differ only in their last byte (I120 to I129) share the hash, and so
-  /// share a cache line of slots and one of filter words, each picked by the last byte: lookups
-  /// of identifiers in file order, which often go up by one, keep hitting the same lines.
-  struct KeyHash {
-    std::uint64_t stem;
-    std::uint64_t last;
-  };
 
-  /// A key being looked up or inserted, with its head and hash computed once.
-  struct Probe {
-    std::uint64_t head;
-    KeyHash hash;
-    std::string_view key;
-  };
 
   // A slot holds 32 bits of the key's hash (Tag) above the node index plus one; 0 is an empty
   // slot. The hash bits let most slots of other keys be passed without visiting their node.
@@ -86,7 +96,6 @@ class XrefSet {
   static constexpr unsigned kSlotTagShift = 32;
   static constexpr std::size_t kFirstSlotCount = 16;
 
-  static Probe MakeProbe(std::string_view key);
   static std::uint64_t FilterBits(const KeyHash& hash);
   static std::size_t Home(const KeyHash& hash, std::size_t count);
   static Slot Tag(const KeyHash& hash);
@@ -103,7 +112,8 @@ class XrefSet {
   /// The node holding the probe's key, found through the hash index; kNoNode when absent.
   Index Find(const Probe& probe) const;
   void IndexNode(Index index, const KeyHash& hash);
-  void GrowIndex();
+  /// Rebuilds the index with slotCount slots (a power of two) and indexes every node again.
+  void RebuildIndex(std::size_t slotCount);
   Index NewNode(const Probe& probe);
   bool InsertIntoTree(const Probe& probe);
   std::string KeyOf(const Node& node) const;

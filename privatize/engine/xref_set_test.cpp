@@ -145,6 +145,50 @@ TEST(XrefSetTest, SpansManyNodeBlocks) {
   EXPECT_FALSE(set.Contains("I30000"));
 }
 
+TEST(XrefSetTest, AReservedIndexFindsKeysBelowAndBeyondTheReservation) {
+  // Reserved while empty, reserved again with keys in it (smaller and larger than the index
+  // already is), then filled past the reservation so that the index still has to grow.
+  XrefSet set;
+  set.ReserveIndex(0);
+  EXPECT_FALSE(set.Contains("I1"));
+  EXPECT_FALSE(set.ContainsLikely("I1"));
+  set.ReserveIndex(100);
+  EXPECT_FALSE(set.Contains("I1"));
+  for (int i = 0; i < 50; ++i) EXPECT_TRUE(set.Insert("I" + std::to_string(i)));
+  set.ReserveIndex(10);
+  set.ReserveIndex(3000);
+  for (int i = 0; i < 50; ++i) EXPECT_FALSE(set.Insert("I" + std::to_string(i)));
+  for (int i = 50; i < 5000; ++i) EXPECT_TRUE(set.Insert("I" + std::to_string(i)));
+  EXPECT_EQ(set.Size(), 5000u);
+  EXPECT_TRUE(set.CheckInvariantsForTest());
+  for (int i = 0; i < 5000; ++i) ASSERT_TRUE(set.ContainsLikely("I" + std::to_string(i))) << i;
+  EXPECT_FALSE(set.Contains("I5000"));
+  set.Destroy();
+  set.ReserveIndex(64);
+  EXPECT_TRUE(set.Insert("F1"));
+  EXPECT_TRUE(set.Contains("F1"));
+}
+
+TEST(XrefSetTest, OneProbeAnswersForEverySet) {
+  // A probe made once must find and insert exactly like its key in sets of different sizes,
+  // including keys longer than eight bytes and the empty key.
+  XrefSet small;
+  XrefSet large;
+  for (int i = 0; i < 3000; ++i) large.Insert("F" + std::to_string(i));
+  small.Insert("F7");
+  for (const std::string key : {"F7", "F2999", "F3000", "", "FAMILY-WITH-A-LONG-NAME"}) {
+    const XrefSet::Probe probe = XrefSet::MakeProbe(key);
+    EXPECT_EQ(small.Contains(probe), small.Contains(key)) << key;
+    EXPECT_EQ(large.Contains(probe), large.Contains(key)) << key;
+    EXPECT_EQ(large.ContainsLikely(probe), large.Contains(key)) << key;
+  }
+  const std::string longKey = "FAMILY-WITH-A-LONG-NAME";
+  EXPECT_TRUE(small.Insert(XrefSet::MakeProbe(longKey)));
+  EXPECT_FALSE(small.Insert(XrefSet::MakeProbe(longKey)));
+  EXPECT_TRUE(small.Contains(longKey));
+  EXPECT_TRUE(small.CheckInvariantsForTest());
+}
+
 TEST(XrefSetTest, DestroyEmptiesTheSetForReuse) {
   XrefSet set;
   for (int i = 0; i < 1000; ++i) set.Insert(std::to_string(i));
