@@ -389,6 +389,17 @@ struct PairResult {
 
 using ConverterRun = std::function<Timing(const std::string&, const std::string&)>;
 
+/// Why a round of a pair failed: a message box the desktop side opened, or a side that did not
+/// finish; empty when both ran.
+std::string RoundError(ModalWatch& modalWatch, const Timing& engine, const Timing& desktop) {
+  if (const QString boxes = modalWatch.Take(); !boxes.isEmpty()) {
+    return "desktop: a message box appeared: " + boxes.toStdString();
+  }
+  if (!engine.ok) return "engine: " + engine.error;
+  if (!desktop.ok) return "desktop: " + desktop.error;
+  return {};
+}
+
 /// Runs one side into a fresh destination and removes it again at once: an output left on disk
 /// would be written back while the other side runs and slow it down.
 Timing RunIntoFreshFile(const ConverterRun& run, const std::string& source,
@@ -420,14 +431,8 @@ PairResult RunConverterPair(int repeat, const std::string& source, const QString
       d = RunIntoFreshFile(desktop, source, destination, desktopDigest);
       e = RunIntoFreshFile(engine, source, destination, engineDigest);
     }
-    if (const QString boxes = modalWatch.Take(); !boxes.isEmpty()) {
-      pair.error = "desktop: a message box appeared: " + boxes.toStdString();
-      break;
-    }
-    if (!e.ok || !d.ok) {
-      pair.error = !e.ok ? "engine: " + e.error : "desktop: " + d.error;
-      break;
-    }
+    pair.error = RoundError(modalWatch, e, d);
+    if (!pair.error.empty()) break;
     if (!engineDigest || engineDigest != desktopDigest) {
       pair.error = "the engine and the desktop program wrote different files";
       break;
@@ -451,14 +456,8 @@ PairResult RunOpenPair(int repeat, const std::string& source, ModalWatch& modalW
       d = DesktopOpen(source, rows);
       e = EngineOpen(source, individuals);
     }
-    if (const QString boxes = modalWatch.Take(); !boxes.isEmpty()) {
-      pair.error = "desktop: a message box appeared: " + boxes.toStdString();
-      break;
-    }
-    if (!e.ok || !d.ok) {
-      pair.error = !e.ok ? "engine: " + e.error : "desktop: " + d.error;
-      break;
-    }
+    pair.error = RoundError(modalWatch, e, d);
+    if (!pair.error.empty()) break;
     if (individuals != rows) {
       pair.error = "the list shows " + std::to_string(rows) + " rows for " +
                    std::to_string(individuals) + " individuals";
