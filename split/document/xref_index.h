@@ -1,6 +1,7 @@
 // xref_index.h - a hash index beside an identifier-keyed std::map, for lookups by identifier.
 #pragma once
 
+#include <algorithm>    // std::fill
 #include <cstddef>      // std::size_t
 #include <cstdint>      // std::uint32_t, std::uint64_t
 #include <cstring>      // std::memcpy
@@ -37,6 +38,88 @@ inline std::uint64_t HashXref(std::string_view xref, std::uint64_t head) noexcep
   return hash ^ (hash >> 32);
 }
 
+/// Open addressing with linear probing over places keyed by identifier, at most four fifths
+/// full. A Slot has the members head (XrefHead of its key) and size (the key's length) and the
+/// functions Used() and Key(); a default-constructed Slot is free. The table never owns the
+/// bytes of a key: they live as long as the slot, elsewhere.
+template <class Slot>
+class XrefSlotTable {
+ public:
+  std::size_t Capacity() const { return places.size(); }
+  void Release() { places.clear(); }
+  void Empty() { std::fill(places.begin(), places.end(), Slot{}); }
+
+  /// True when one more slot would fill the table beyond four fifths.
+  bool FullAfter(std::size_t used) const { return 5 * (used + 1) > 4 * places.size(); }
+
+  /// The slot of xref, whose head is XrefHead(xref), or nullptr.
+  const Slot* Find(std::string_view xref, std::uint64_t head) const {
+    if (places.empty()) return nullptr;
+    std::size_t k = Home(HashXref(xref, head));
+    for (;;) {
+      const Slot& slot = places[k];
+      if (!slot.Used()) return nullptr;
+      if (slot.head == head && slot.size == xref.size() &&
+          (xref.size() <= 8 || slot.Key().substr(8) == xref.substr(8))) {
+        return &slot;
+      }
+      if (++k == places.size()) k = 0;
+    }
+  }
+
+  /// Puts slot, whose key is not in the table yet, into the first free place from its home.
+  void Place(const Slot& slot) {
+    std::size_t k = Home(HashXref(slot.Key(), slot.head));
+    while (places[k].Used()) {
+      if (++k == places.size()) k = 0;
+    }
+    places[k] = slot;
+  }
+
+  /// The table with capacity places, every used slot placed again.
+  void Rehash(std::size_t capacity) {
+    std::vector<Slot> old(capacity);
+    old.swap(places);
+    for (const Slot& slot : old) {
+      if (slot.Used()) Place(slot);
+    }
+  }
+
+  /// Asks the processor to fetch the place where a lookup or a Place of xref starts; only a
+  /// hint, and only of use while the table does not grow.
+  void PrefetchHome(std::string_view xref, bool forWriting) const {
+#if defined(__GNUC__) || defined(__clang__)
+    if (places.empty()) return;
+    const Slot* home = &places[Home(HashXref(xref, XrefHead(xref)))];
+    if (forWriting) {
+      __builtin_prefetch(home, 1);
+    } else {
+      __builtin_prefetch(home);
+    }
+#else
+    (void)xref;
+    (void)forWriting;
+#endif
+  }
+
+  /// Calls fn(const Slot&) for every used slot, in no particular order.
+  template <class Fn>
+  void ForEach(Fn&& fn) const {
+    for (const Slot& slot : places) {
+      if (slot.Used()) fn(slot);
+    }
+  }
+
+ private:
+  // The first place to try for hash: hash scaled to the table's size.
+  std::size_t Home(std::uint64_t hash) const {
+    __extension__ typedef unsigned __int128 Wide;
+    return static_cast<std::size_t>((static_cast<Wide>(hash) * places.size()) >> 64);
+  }
+
+  std::vector<Slot> places;
+};
+
 /// Finds the entries of a std::map<std::string, Value> by key in constant time. The map stays
 /// the owner and the source of every order; the index holds pointers to its entries, which a
 /// std::map never moves, with a copy of each value (values must not change while indexed) and
@@ -44,7 +127,8 @@ inline std::uint64_t HashXref(std::string_view xref, std::uint64_t head) noexcep
 /// adds to or removes from the map keeps the index in step (or clears and rebuilds it).
 ///
 /// Every entry gets an id, 0 for the first one added, 1 for the next and so on; ids stay as
-/// they are when the index grows, so they can number arrays beside the index.
+/// they are when the index grows, so they can number arrays beside the index. Ids are limited
+/// to 32 bits: a map of four billion identifiers does not fit in memory beside its file anyway.
 template <class Value>
 class XrefIndex {
  public:
@@ -56,10 +140,13 @@ class XrefIndex {
     std::uint32_t id = 0;
     Value value{};
     Entry* entry = nullptr;  // nullptr: a free slot
+
+    bool Used() const { return entry != nullptr; }
+    std::string_view Key() const { return entry->first; }
   };
 
   void Clear() {
-    slotTable.clear();
+    table.Release();
     count = 0;
   }
   std::size_t size() const { return count; }
@@ -67,17 +154,16 @@ class XrefIndex {
   /// Room for entries entries without growing.
   void Reserve(std::size_t entries) {
     const std::size_t capacity = entries + entries / 4 + 16;
-    if (capacity > slotTable.size()) Rehash(capacity);
+    if (capacity > table.Capacity()) table.Rehash(capacity);
   }
 
   /// Adds entry, whose key must not be in the index yet; returns its id.
   std::uint32_t Add(Entry& entry) {
-    if (5 * (count + 1) > 4 * slotTable.size()) Rehash(2 * slotTable.size() + 16);
+    if (table.FullAfter(count)) table.Rehash(2 * table.Capacity() + 16);
     const std::string_view key = entry.first;
-    const std::uint64_t head = XrefHead(key);
     const auto id = static_cast<std::uint32_t>(count);
-    Place(HashXref(key, head),
-          Slot{head, static_cast<std::uint32_t>(key.size()), id, entry.second, &entry});
+    const auto size = static_cast<std::uint32_t>(key.size());
+    table.Place(Slot{XrefHead(key), size, id, entry.second, &entry});
     ++count;
     return id;
   }
@@ -85,72 +171,26 @@ class XrefIndex {
   /// The slot of key xref, or nullptr. Valid until the next Add.
   const Slot* Find(std::string_view xref) const {
     if (count == 0) return nullptr;
-    const std::uint64_t head = XrefHead(xref);
-    std::size_t k = Home(HashXref(xref, head));
-    for (;;) {
-      const Slot& slot = slotTable[k];
-      if (slot.entry == nullptr) return nullptr;
-      if (slot.head == head && slot.size == xref.size() &&
-          (xref.size() <= 8 || std::string_view(slot.entry->first).substr(8) == xref.substr(8))) {
-        return &slot;
-      }
-      if (++k == slotTable.size()) k = 0;
-    }
+    return table.Find(xref, XrefHead(xref));
   }
 
   /// Asks the processor to fetch the slot where a lookup of xref starts; only a hint.
   void Prefetch(std::string_view xref) const {
-#if defined(__GNUC__) || defined(__clang__)
-    if (count != 0) __builtin_prefetch(&slotTable[Home(HashXref(xref, XrefHead(xref)))]);
-#else
-    (void)xref;
-#endif
+    if (count != 0) table.PrefetchHome(xref, false);
   }
 
   /// Asks the processor to fetch, for writing, the slot where an Add of xref starts looking;
   /// only a hint, and only of use while the table does not grow (after Reserve).
-  void PrefetchForAdd(std::string_view xref) const {
-#if defined(__GNUC__) || defined(__clang__)
-    if (!slotTable.empty()) __builtin_prefetch(&slotTable[Home(HashXref(xref, XrefHead(xref)))], 1);
-#else
-    (void)xref;
-#endif
-  }
+  void PrefetchForAdd(std::string_view xref) const { table.PrefetchHome(xref, true); }
 
   /// Calls fn(const Slot&) for every entry, in no particular order.
   template <class Fn>
   void ForEach(Fn&& fn) const {
-    for (const Slot& slot : slotTable) {
-      if (slot.entry != nullptr) fn(slot);
-    }
+    table.ForEach(fn);
   }
 
  private:
-  // The first slot to try for hash: hash scaled to the table's size.
-  std::size_t Home(std::uint64_t hash) const {
-    __extension__ typedef unsigned __int128 Wide;
-    return static_cast<std::size_t>((static_cast<Wide>(hash) * slotTable.size()) >> 64);
-  }
-
-  void Place(std::uint64_t hash, const Slot& slot) {
-    std::size_t k = Home(hash);
-    while (slotTable[k].entry != nullptr) {
-      if (++k == slotTable.size()) k = 0;
-    }
-    slotTable[k] = slot;
-  }
-
-  // The table, at most four fifths full, with linear probing (ids are limited to 32 bits; a
-  // map of four billion identifiers does not fit in memory beside its file anyway).
-  void Rehash(std::size_t capacity) {
-    std::vector<Slot> old(capacity);
-    old.swap(slotTable);
-    for (const Slot& slot : old) {
-      if (slot.entry != nullptr) Place(HashXref(slot.entry->first, slot.head), slot);
-    }
-  }
-
-  std::vector<Slot> slotTable;
+  XrefSlotTable<Slot> table;
   std::size_t count = 0;
 };
 

@@ -29,13 +29,17 @@ std::string IndividualsFound(std::size_t count) {
 // argument), so nothing is copied or allocated per xref.
 class ViewSet {
  public:
-  bool Contains(std::string_view xref) const { return FindSlot(xref, XrefHead(xref)) != nullptr; }
+  bool Contains(std::string_view xref) const {
+    return table.Find(xref, XrefHead(xref)) != nullptr;
+  }
 
   void Insert(std::string_view xref) {
-    if (5 * (items.size() + 1) > 4 * slots.size()) Grow();
+    if (table.FullAfter(items.size())) {
+      table.Rehash(table.Capacity() == 0 ? 16 : 2 * table.Capacity());
+    }
     const std::uint64_t head = XrefHead(xref);
-    if (FindSlot(xref, head) != nullptr) return;
-    Place(Slot{head, static_cast<std::uint32_t>(xref.size()), true, xref.data()});
+    if (table.Find(xref, head) != nullptr) return;
+    table.Place(Slot{head, static_cast<std::uint32_t>(xref.size()), true, xref.data()});
     items.push_back(xref);
     sorted = items.size() < 2;
   }
@@ -54,7 +58,7 @@ class ViewSet {
   std::size_t size() const { return items.size(); }
   bool empty() const { return items.empty(); }
   void clear() {
-    std::fill(slots.begin(), slots.end(), Slot{});
+    table.Empty();
     items.clear();
     sorted = true;
   }
@@ -63,44 +67,14 @@ class ViewSet {
   struct Slot {
     std::uint64_t head = 0;
     std::uint32_t size = 0;
-    bool used = false;
+    bool used = false;  // an empty xref may have no data pointer, so it cannot mark the slot
     const char* data = nullptr;
+
+    bool Used() const { return used; }
+    std::string_view Key() const { return {data, size}; }
   };
 
-  std::size_t Home(std::string_view xref, std::uint64_t head) const {
-    return static_cast<std::size_t>(HashXref(xref, head) & (slots.size() - 1));
-  }
-
-  const Slot* FindSlot(std::string_view xref, std::uint64_t head) const {
-    if (slots.empty()) return nullptr;
-    const std::size_t mask = slots.size() - 1;
-    for (std::size_t k = Home(xref, head);; k = (k + 1) & mask) {
-      const Slot& slot = slots[k];
-      if (!slot.used) return nullptr;
-      if (slot.head == head && slot.size == xref.size() &&
-          (xref.size() <= 8 || std::string_view(slot.data, slot.size).substr(8) == xref.substr(8))) {
-        return &slot;
-      }
-    }
-  }
-
-  void Place(const Slot& slot) {
-    const std::string_view xref(slot.data, slot.size);
-    const std::size_t mask = slots.size() - 1;
-    std::size_t k = Home(xref, slot.head);
-    while (slots[k].used) k = (k + 1) & mask;
-    slots[k] = slot;
-  }
-
-  void Grow() {
-    std::vector<Slot> old(slots.empty() ? 16 : 2 * slots.size());
-    old.swap(slots);
-    for (const Slot& slot : old) {
-      if (slot.used) Place(slot);
-    }
-  }
-
-  std::vector<Slot> slots;  // a power of two in size, at most four fifths used
+  XrefSlotTable<Slot> table;
   std::vector<std::string_view> items;
   bool sorted = true;
 };
