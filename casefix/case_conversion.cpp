@@ -7,6 +7,7 @@
 
 #include "gedcom_line.h"
 #include "line_reader.h"
+#include "block_writer.h"
 #include "output_buffer.h"
 
 namespace casefix {
@@ -48,13 +49,13 @@ class Converter {
  public:
   Converter(std::istream& source, std::ostream& destination, const CaseConversionOptions& options,
             gedtext::ProgressHook& hook)
-      : reader(source),
-        destination(destination),
+      : reader(source, gedtext::LineReader::kDefaultBlockSize,
+               gedtext::LineReader::ReadAhead::OnSecondThread),
         options(options),
         hook(hook),
         wholeValueRule(options.upperCase ? &UppercaseAll : &CapitalizeWords),
         nameRule(NameRule(options)),
-        output(kOutputBlockSize + kSpareBytes) {}
+        writer(destination, kOutputBlockSize, kSpareBytes) {}
 
   CaseConversionResult Run(std::uint64_t sourceSize);
 
@@ -69,17 +70,15 @@ class Converter {
   // CR LF; true when the rule changed the value.
   bool AppendConvertedLine(std::string_view level, std::string_view tag, std::string_view value,
                            CaseRule rule);
-  bool WriteOutput();
   bool ReportProgress(std::uint64_t sourceSize);
   CaseConversionResult Fail(CaseConversionFailure failure);
 
   gedtext::LineReader reader;
-  std::ostream& destination;
   const CaseConversionOptions& options;
   gedtext::ProgressHook& hook;
   CaseRule wholeValueRule;
   CaseRule nameRule;
-  gedtext::OutputBuffer output;
+  gedtext::BlockWriter writer;
   int lastPercent = 0;
   std::uint64_t nextPercentAt = 0;
   CaseConversionResult result;
@@ -87,6 +86,7 @@ class Converter {
 
 bool Converter::AppendConvertedLine(std::string_view level, std::string_view tag,
                                     std::string_view value, CaseRule rule) {
+  gedtext::OutputBuffer& output = writer.Buffer();
   output.Append(level);
   output.Append(" ");
   output.Append(tag);
@@ -153,16 +153,10 @@ void Converter::ConvertLine(std::string_view line) {
       Count(result.placesChanged);
     }
   } else if (reader.LastHadTerminator()) {
-    output.AppendLine(line);
+    writer.Buffer().AppendLine(line);
   } else {
-    output.Append(line);
+    writer.Buffer().Append(line);
   }
-}
-
-bool Converter::WriteOutput() {
-  destination.write(output.Data(), static_cast<std::streamsize>(output.Size()));
-  output.Clear();
-  return destination.good();
 }
 
 // Returns true when the user asked to stop.
@@ -192,22 +186,22 @@ CaseConversionResult Converter::Run(std::uint64_t sourceSize) {
     return Fail(CaseConversionFailure::Utf16Source);
   }
   hook.SetStatus(StatusText(options));
-  if (reader.HadByteOrderMark()) output.Append(gedtext::kUtf8ByteOrderMark);
+  if (reader.HadByteOrderMark()) writer.Buffer().Append(gedtext::kUtf8ByteOrderMark);
 
   for (; haveLine; haveLine = reader.Next(line)) {
     // Progress counts the line just read, and a stop asked for now leaves that line unwritten;
     // the lines converted before it still reach the destination.
     if (ReportProgress(sourceSize)) {
-      if (!WriteOutput() || !destination.flush()) return Fail(CaseConversionFailure::WriteError);
+      if (!writer.Finish()) return Fail(CaseConversionFailure::WriteError);
       result.outcome = gedtext::JobOutcome::Cancelled;
       return result;
     }
     ConvertLine(line);
-    if (output.Size() >= kOutputBlockSize && !WriteOutput()) {
+    if (!writer.HandOverIfFull()) {
       return Fail(CaseConversionFailure::WriteError);
     }
   }
-  if (!WriteOutput() || !destination.flush()) return Fail(CaseConversionFailure::WriteError);
+  if (!writer.Finish()) return Fail(CaseConversionFailure::WriteError);
   if (reader.ReadFailed()) return Fail(CaseConversionFailure::ReadError);
   hook.Show(kFullPercent);
   result.outcome = gedtext::JobOutcome::Completed;

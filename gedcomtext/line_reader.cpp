@@ -3,7 +3,9 @@
 
 #include <algorithm>  // std::min
 #include <bit>        // std::countr_zero
-#include <cstring>  // std::memmove
+#include <cstring>    // std::memcpy, std::memmove
+
+#include "background_worker.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>  // _mm_loadu_si128, _mm_cmpeq_epi8, _mm_movemask_epi8
@@ -69,28 +71,78 @@ std::uint64_t LineEndMask(const char* p) {
   return mask;
 }
 
-LineReader::LineReader(std::istream& in, std::size_t blockSize)
-    : in(in), blockSize(blockSize < 16 ? 16 : blockSize) {}
+LineReader::LineReader(std::istream& in, std::size_t blockSize, ReadAhead readAhead)
+    : in(in), blockSize(blockSize < 16 ? 16 : blockSize), readAhead(readAhead) {}
 
-bool LineReader::Fill() {
-  if (atEof) return false;
-  if (begin > 0) {
-    std::memmove(buffer.data(), buffer.data() + begin, end - begin);
-    end -= begin;
-    scanEnd -= begin;
-    maskBase -= begin;
-    begin = 0;
-  }
-  if (buffer.size() < end + blockSize + kSearchWidth) buffer.resize(end + blockSize + kSearchWidth);
-  in.read(buffer.data() + end, static_cast<std::streamsize>(blockSize));
-  const auto got = static_cast<std::size_t>(in.gcount());
-  end += got;
-  if (in.bad()) {
+LineReader::~LineReader() = default;
+
+void LineReader::MoveUnconsumedToFront() {
+  if (begin == 0) return;
+  std::memmove(buffer.data(), buffer.data() + begin, end - begin);
+  end -= begin;
+  scanEnd -= begin;
+  maskBase -= begin;
+  begin = 0;
+}
+
+void LineReader::NoteRead(std::size_t got, bool failed) {
+  if (failed) {
     readFailed = true;
     atEof = true;
   } else if (got < blockSize) {
     atEof = true;
   }
+}
+
+bool LineReader::Fill() {
+  if (atEof) return false;
+  if (readAhead == ReadAhead::OnSecondThread) return FillFromSecondThread();
+  MoveUnconsumedToFront();
+  if (buffer.size() < end + blockSize + kSearchWidth) buffer.resize(end + blockSize + kSearchWidth);
+  in.read(buffer.data() + end, static_cast<std::streamsize>(blockSize));
+  const auto got = static_cast<std::size_t>(in.gcount());
+  end += got;
+  NoteRead(got, in.bad());
+  return got > 0;
+}
+
+void LineReader::StartBlockRead() {
+  if (!worker) worker = std::make_unique<BackgroundWorker>();
+  if (spare.size() < kCarryRoom + blockSize + kSearchWidth) {
+    spare.resize(kCarryRoom + blockSize + kSearchWidth);
+  }
+  worker->Start([this] {
+    in.read(spare.data() + kCarryRoom, static_cast<std::streamsize>(blockSize));
+    aheadSize = static_cast<std::size_t>(in.gcount());
+    aheadFailed = in.bad();
+  });
+}
+
+bool LineReader::FillFromSecondThread() {
+  if (!worker || !worker->Busy()) StartBlockRead();
+  worker->Wait();
+  const std::size_t got = aheadSize;
+  const std::size_t carried = end - begin;
+  if (carried <= kCarryRoom) {
+    // The new block already sits in spare; the unconsumed bytes go just before it.
+    const std::size_t newBegin = kCarryRoom - carried;
+    if (carried > 0) std::memcpy(spare.data() + newBegin, buffer.data() + begin, carried);
+    // Positions move by the same amount; maskBase may lie before begin, and the unsigned
+    // arithmetic keeps it exact.
+    const std::size_t shift = newBegin - begin;
+    scanEnd += shift;
+    maskBase += shift;
+    begin = newBegin;
+    end = kCarryRoom + got;
+    buffer.swap(spare);
+  } else {
+    MoveUnconsumedToFront();
+    if (buffer.size() < end + got + kSearchWidth) buffer.resize(end + got + kSearchWidth);
+    if (got > 0) std::memcpy(buffer.data() + end, spare.data() + kCarryRoom, got);
+    end += got;
+  }
+  NoteRead(got, aheadFailed);
+  if (!atEof) StartBlockRead();
   return got > 0;
 }
 
@@ -152,6 +204,8 @@ bool LineReader::NextSlow(std::string_view& line) {
 }
 
 bool LineReader::Rewind() {
+  // The stream is the second thread's until its read has ended.
+  if (worker) worker->Wait();
   in.clear();
   in.seekg(0, std::ios::beg);
   begin = end = 0;

@@ -5,10 +5,13 @@
 #include <cstddef>      // std::size_t
 #include <cstdint>      // std::uint64_t
 #include <istream>      // std::istream
+#include <memory>       // std::unique_ptr
 #include <string_view>  // std::string_view
 #include <vector>       // std::vector
 
 namespace gedtext {
+
+class BackgroundWorker;
 
 /// The UTF-8 byte-order mark.
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
@@ -30,11 +33,21 @@ std::uint64_t LineEndMask(const char* p);
 ///
 /// The buffer is searched 64 bytes at a time; the line ends found there are kept as a bit mask,
 /// so most calls of Next take the next bit and cut the line without looking at its bytes.
+///
+/// With ReadAhead::OnSecondThread the next block is read on a second thread while the lines of
+/// the current one are handed out; the stream then belongs to the reader until it is destroyed
+/// or rewound. The lines, their order and the errors reported are the same either way.
 class LineReader {
  public:
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
 
-  explicit LineReader(std::istream& in, std::size_t blockSize = kDefaultBlockSize);
+  enum class ReadAhead { No, OnSecondThread };
+
+  explicit LineReader(std::istream& in, std::size_t blockSize = kDefaultBlockSize,
+                      ReadAhead readAhead = ReadAhead::No);
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
 
   /// Next line without its terminator. The view stays valid until the next call of Next,
   /// Rewind or PeekHead. Returns false at the end of the input or on a read error.
@@ -92,11 +105,27 @@ class LineReader {
     lastHadTerminator = true;
   }
   bool Fill();
+  bool FillFromSecondThread();
+  void StartBlockRead();
+  void MoveUnconsumedToFront();
+  void NoteRead(std::size_t got, bool failed);
   void Start();
+
+  // Room before a block read on the second thread for the unconsumed end of the block before,
+  // so that most refills copy only that end, not the new block. Longer tails are copied the
+  // slow way.
+  static constexpr std::size_t kCarryRoom = std::size_t{1} << 16;
 
   std::istream& in;
   std::size_t blockSize;
+  ReadAhead readAhead;
   std::vector<char> buffer;
+  // The block being read on the second thread lands in spare at kCarryRoom; the worker's job
+  // owns spare, aheadSize and aheadFailed from its start until it has been waited for.
+  std::vector<char> spare;
+  std::size_t aheadSize = 0;
+  bool aheadFailed = false;
+  std::unique_ptr<BackgroundWorker> worker;  // after spare, so that it ends first
   std::size_t begin = 0;  // first unconsumed byte
   std::size_t end = 0;    // one past the last byte read
   // The line ends not yet consumed among the 64 bytes from maskBase; bytes from begin to

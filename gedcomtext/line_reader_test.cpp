@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <stdexcept>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,9 +20,10 @@ struct ReadResult {
   bool byteOrderMark = false;
 };
 
-ReadResult ReadAll(const std::string& bytes, std::size_t blockSize) {
+ReadResult ReadAllWith(const std::string& bytes, std::size_t blockSize,
+                       LineReader::ReadAhead readAhead) {
   std::istringstream in(bytes);
-  LineReader reader(in, blockSize);
+  LineReader reader(in, blockSize, readAhead);
   ReadResult result;
   std::string_view line;
   while (reader.Next(line)) {
@@ -31,6 +34,40 @@ ReadResult ReadAll(const std::string& bytes, std::size_t blockSize) {
   result.byteOrderMark = reader.HadByteOrderMark();
   return result;
 }
+
+// Reads bytes both on this thread and with blocks read on a second thread, which must give
+// the same lines.
+ReadResult ReadAll(const std::string& bytes, std::size_t blockSize) {
+  ReadResult result = ReadAllWith(bytes, blockSize, LineReader::ReadAhead::No);
+  const ReadResult ahead = ReadAllWith(bytes, blockSize, LineReader::ReadAhead::OnSecondThread);
+  EXPECT_EQ(ahead.lines, result.lines);
+  EXPECT_EQ(ahead.terminated, result.terminated);
+  EXPECT_EQ(ahead.consumed, result.consumed);
+  EXPECT_EQ(ahead.byteOrderMark, result.byteOrderMark);
+  return result;
+}
+
+// A stream whose reads fail once more than failAfter bytes have been asked for.
+class FailingReadStreambuf : public std::streambuf {
+ public:
+  FailingReadStreambuf(std::string bytes, std::size_t failAfter)
+      : bytes(std::move(bytes)), failAfter(failAfter) {}
+
+ protected:
+  std::streamsize xsgetn(char* s, std::streamsize n) override {
+    const auto wanted = static_cast<std::size_t>(n);
+    if (given + wanted > failAfter) throw std::runtime_error("device error");
+    const std::size_t count = std::min(wanted, bytes.size() - given);
+    std::copy_n(bytes.data() + given, count, s);
+    given += count;
+    return static_cast<std::streamsize>(count);
+  }
+
+ private:
+  std::string bytes;
+  std::size_t failAfter;
+  std::size_t given = 0;
+};
 
 TEST(LineReaderTest, AcceptsEveryTerminatorAtEveryBlockBoundary) {
   const std::string input = "0 HEAD\r\n1 A\n\r1 B\n1 C\r1 D\n\n1 E\r\r\n1 F";
@@ -198,6 +235,46 @@ TEST(LineReaderTest, EmptyInputAndRewind) {
   ASSERT_TRUE(reader.Next(line));
   EXPECT_EQ(line, "a");
   EXPECT_EQ(reader.BytesConsumed(), 2u);
+}
+
+TEST(LineReaderTest, ReadErrorEndsTheLinesInEitherMode) {
+  std::string input;
+  for (int i = 0; i < 40; ++i) input += "1 NOTE line " + std::to_string(i) + "\r\n";
+  for (auto readAhead : {LineReader::ReadAhead::No, LineReader::ReadAhead::OnSecondThread}) {
+    FailingReadStreambuf failing(input, 96);
+    std::istream in(&failing);
+    LineReader reader(in, 32, readAhead);
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.Next(line)) lines.emplace_back(line);
+    EXPECT_TRUE(reader.ReadFailed());
+    // Only lines whose terminator arrived before the failing read are whole; the rest of the
+    // last block read comes out as a final line, as at any end of input.
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "1 NOTE line 0");
+    EXPECT_EQ(lines[5], "1 NOTE line 5");
+    EXPECT_EQ(reader.BytesConsumed(), 96u);
+  }
+}
+
+TEST(LineReaderTest, RewindWhileTheNextBlockIsBeingRead) {
+  std::string input;
+  for (int i = 0; i < 1000; ++i) input += "1 NOTE " + std::to_string(i) + "\n";
+  std::istringstream in(input);
+  LineReader reader(in, 64, LineReader::ReadAhead::OnSecondThread);
+  std::string_view line;
+  for (int pass = 0; pass < 3; ++pass) {
+    SCOPED_TRACE(pass);
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "1 NOTE 0");
+    for (int i = 1; i < 50 * (pass + 1); ++i) ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "1 NOTE " + std::to_string(50 * (pass + 1) - 1));
+    ASSERT_TRUE(reader.Rewind());
+  }
+  std::size_t count = 0;
+  while (reader.Next(line)) ++count;
+  EXPECT_EQ(count, 1000u);
+  EXPECT_EQ(reader.BytesConsumed(), input.size());
 }
 
 TEST(LineReaderTest, RecognisesUtf16) {

@@ -140,7 +140,8 @@ PrivatizeResult RunPrivatizer(std::istream& source, std::ostream& destination,
   const ConsistentOptions consistent = MakeOptionsConsistent(options, variant);
   const std::uint64_t sourceSize = MeasureSource(source);
 
-  gedtext::LineReader reader(source);
+  gedtext::LineReader reader(source, gedtext::LineReader::kDefaultBlockSize,
+                             gedtext::LineReader::ReadAhead::OnSecondThread);
   if (gedtext::LooksLikeUtf16(reader.PeekHead())) {
     result.outcome = PrivatizeOutcome::RefusedUtf16;
     return result;

@@ -4,7 +4,7 @@
 
 #include "gedcom_line.h"
 #include "initials.h"
-#include "output_buffer.h"
+#include "block_writer.h"
 #include "privatizer_passes.h"
 #include "tag_stack.h"
 
@@ -15,56 +15,46 @@ using gedtext::IsIdentifierShaped;
 
 namespace {
 
-/// Collects output in one reused buffer and hands it to the stream in large writes; remembers a
-/// failure of the stream, which may surface at any write or at the final flush.
+/// Collects output in blocks that are written to the stream on a second thread; remembers a
+/// failure of the stream, which may surface at any hand-over or at the final flush.
 class OutputSink {
  public:
-  explicit OutputSink(std::ostream& out) : out(out), buffer(kFlushThreshold + kSpareBytes) {}
+  explicit OutputSink(std::ostream& out) : writer(out, kBlockSize, kSpareBytes) {}
 
-  void Append(std::string_view bytes) { buffer.Append(bytes); }
+  void Append(std::string_view bytes) { writer.Buffer().Append(bytes); }
   /// Appends line and a CR LF.
-  void AppendLine(std::string_view line) { buffer.AppendLine(line); }
+  void AppendLine(std::string_view line) { writer.Buffer().AppendLine(line); }
   /// Appends a text the user gave (the message), whose line feeds become CR LF like every line
   /// end the rewrite writes.
   void AppendText(std::string_view text) {
     for (std::size_t lineFeed = text.find('\n'); lineFeed != std::string_view::npos;
          lineFeed = text.find('\n')) {
-      buffer.Append(text.substr(0, lineFeed));
+      Append(text.substr(0, lineFeed));
       EndLine();
       text.remove_prefix(lineFeed + 1);
     }
-    buffer.Append(text);
+    Append(text);
   }
   void AppendNumber(std::int64_t number) {
     char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, number);
-    buffer.Append(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+    Append(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
   }
-  void EndLine() { buffer.Append("\r\n"); }
+  void EndLine() { Append("\r\n"); }
 
-  /// Writes out a full buffer. False once the stream has failed.
-  bool FlushIfFull() { return buffer.Size() < kFlushThreshold ? !failed : Flush(); }
+  /// Hands a full block over for writing. False once the stream has failed.
+  bool FlushIfFull() { return writer.HandOverIfFull(); }
 
   /// Writes out everything collected and flushes the stream. False once the stream has failed.
-  bool Flush() {
-    if (!failed && !buffer.Empty()) {
-      out.write(buffer.Data(), static_cast<std::streamsize>(buffer.Size()));
-    }
-    buffer.Clear();
-    if (!failed) out.flush();
-    if (!out) failed = true;
-    return !failed;
-  }
+  bool Flush() { return writer.Finish(); }
 
  private:
-  // Small enough that the buffer stays in the cache beside the reader's block.
-  static constexpr std::size_t kFlushThreshold = std::size_t{1} << 18;
-  // Room for the lines that take the buffer past the threshold before it is written out.
+  // Small enough that the block stays in the cache beside the reader's block.
+  static constexpr std::size_t kBlockSize = std::size_t{1} << 18;
+  // Room for the lines that take the block past its size before it is handed over.
   static constexpr std::size_t kSpareBytes = std::size_t{1} << 16;
 
-  std::ostream& out;
-  gedtext::OutputBuffer buffer;
-  bool failed = false;
+  gedtext::BlockWriter writer;
 };
 
 bool IsInitialsTag(std::string_view tag) {
