@@ -2,12 +2,16 @@
 #include "case_conversion.h"
 
 #include <algorithm>  // std::equal
+#include <array>      // std::array
+#include <bit>        // std::bit_cast
+#include <cstdint>    // std::uint32_t
+#include <cstring>    // std::memcmp
 #include <limits>     // std::numeric_limits
 #include <string>     // std::string
 
 #include "gedcom_line.h"
-#include "line_reader.h"
 #include "block_writer.h"
+#include "line_reader.h"
 #include "output_buffer.h"
 
 namespace casefix {
@@ -70,6 +74,14 @@ class Converter {
   // CR LF; true when the rule changed the value.
   bool AppendConvertedLine(std::string_view level, std::string_view tag, std::string_view value,
                            CaseRule rule);
+  // Copies line as it is, with CR LF unless it is the last line and had no line end.
+  void CopyLine(std::string_view line) {
+    if (reader.LastHadTerminator()) {
+      writer.Buffer().AppendLine(line);
+    } else {
+      writer.Buffer().Append(line);
+    }
+  }
   bool ReportProgress(std::uint64_t sourceSize);
   CaseConversionResult Fail(CaseConversionFailure failure);
 
@@ -134,7 +146,32 @@ bool StartsWithLevel(std::string_view line) {
   return !LevelDigits(line).empty();
 }
 
+// True when the line is surely none of the lines converted: it starts with one level digit, a
+// space and a tag whose first four bytes are those of no converted tag. Tells most lines apart
+// without splitting them; false means only that the line must be split to know.
+bool SurelyNotConverted(std::string_view line) {
+  constexpr std::size_t kTagStart = 2;
+  constexpr std::size_t kTagLength = 4;
+  if (line.size() < kTagStart + kTagLength || !gedtext::IsDigit(static_cast<unsigned char>(line[0])) ||
+      line[1] != ' ' || gedtext::IsGedcomSpace(static_cast<unsigned char>(line[kTagStart]))) {
+    return false;
+  }
+  using TagBytes = std::array<char, kTagLength>;
+  constexpr auto kName = std::bit_cast<std::uint32_t>(TagBytes{'N', 'A', 'M', 'E'});
+  constexpr auto kAlia = std::bit_cast<std::uint32_t>(TagBytes{'A', 'L', 'I', 'A'});
+  constexpr auto kSurn = std::bit_cast<std::uint32_t>(TagBytes{'S', 'U', 'R', 'N'});
+  constexpr auto kGivn = std::bit_cast<std::uint32_t>(TagBytes{'G', 'I', 'V', 'N'});
+  constexpr auto kPlac = std::bit_cast<std::uint32_t>(TagBytes{'P', 'L', 'A', 'C'});
+  std::uint32_t head = 0;
+  std::memcpy(&head, line.data() + kTagStart, kTagLength);
+  return head != kName && head != kAlia && head != kSurn && head != kGivn && head != kPlac;
+}
+
 void Converter::ConvertLine(std::string_view line) {
+  if (SurelyNotConverted(line)) {
+    CopyLine(line);
+    return;
+  }
   const gedtext::GedcomLine fields = gedtext::SplitGedcomLine(line);
   const std::string_view tag = fields.tag;
   // Every tag converted has four letters. A line that does not start with a level (such as the
@@ -152,10 +189,8 @@ void Converter::ConvertLine(std::string_view line) {
     if (AppendConvertedLine(LevelDigits(line), tag, fields.value, wholeValueRule)) {
       Count(result.placesChanged);
     }
-  } else if (reader.LastHadTerminator()) {
-    writer.Buffer().AppendLine(line);
   } else {
-    writer.Buffer().Append(line);
+    CopyLine(line);
   }
 }
 

@@ -1,7 +1,13 @@
 // case_rules.cpp - the four ASCII-only case rules applied to NAME, ALIA, SURN, GIVN and PLAC values.
-#include <array>    // std::array
-#include <cstddef>  // std::size_t
-#include <span>     // std::span
+#include <algorithm>  // std::min
+#include <array>      // std::array
+#include <cstddef>    // std::size_t
+#include <cstring>    // std::memcpy
+#include <span>       // std::span
+
+#if defined(__SSE2__)
+#include <emmintrin.h>  // _mm_loadu_si128, _mm_cmplt_epi8, _mm_movemask_epi8
+#endif
 
 #include "case_conversion.h"
 
@@ -77,12 +83,14 @@ void UppercaseAll(std::span<char> value) {
   for (char& c : value) c = ToUpper(c);
 }
 
-void CapitalizeWords(std::span<char> value) {
+namespace {
+
+// CapitalizeWords from pos on, where wordStart tells whether the byte before pos ended a word.
+void CapitalizeWordsFrom(std::span<char> value, std::size_t pos, bool wordStart) {
   // Every byte goes through the upper-case table at a word start and the lower-case one
   // elsewhere; bytes that are no letters map to themselves in both. Only "Mc" takes a branch.
-  bool wordStart = true;
   const std::size_t size = value.size();
-  for (std::size_t pos = 0; pos < size; ++pos) {
+  for (; pos < size; ++pos) {
     const auto c = static_cast<unsigned char>(value[pos]);
     if (wordStart && (c | kCaseBit) == 'm' && pos + 1 < size &&
         (static_cast<unsigned char>(value[pos + 1]) | kCaseBit) == 'c') {
@@ -94,6 +102,74 @@ void CapitalizeWords(std::span<char> value) {
     value[pos] = static_cast<char>(wordStart ? kUpperBytes[c] : kLowerBytes[c]);
     wordStart = !kWordBytes[c];
   }
+}
+
+#if defined(__SSE2__)
+constexpr std::size_t kChunk = 16;
+
+// Bytes whose value, moved by offset, lies in [first, first + count): SSE2 compares are
+// signed, so the range is moved to the bottom of the signed bytes.
+__m128i InRange(__m128i bytes, char first, int count) {
+  const __m128i moved = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(-128 - first)));
+  return _mm_cmplt_epi8(moved, _mm_set1_epi8(static_cast<char>(-128 + count)));
+}
+
+// Capitalises the 16 bytes at p, none of which starts an "Mc" (the caller checked); returns
+// whether the last of them is a word byte, which tells whether the next byte starts a word.
+bool CapitalizeChunk(char* p, bool previousIsWord) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i caseBit = _mm_set1_epi8(static_cast<char>(kCaseBit));
+  const __m128i folded = _mm_or_si128(bytes, caseBit);
+  const __m128i letters = InRange(folded, 'a', 26);
+  const __m128i words = _mm_or_si128(_mm_or_si128(letters, InRange(bytes, '0', 10)),
+                                     _mm_cmplt_epi8(bytes, _mm_setzero_si128()));
+  // Byte i starts a word when byte i - 1 is no word byte; byte 0 looks at the chunk before.
+  const __m128i before = _mm_or_si128(_mm_slli_si128(words, 1),
+                                      _mm_cvtsi32_si128(previousIsWord ? 0xFF : 0));
+  const __m128i starts = _mm_andnot_si128(before, letters);
+  // Letters are lowered by setting the case bit, and word starts raised by flipping it back.
+  const __m128i lowered = _mm_or_si128(bytes, _mm_and_si128(letters, caseBit));
+  const __m128i result = _mm_xor_si128(lowered, _mm_and_si128(starts, caseBit));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), result);
+  return (_mm_movemask_epi8(words) >> (kChunk - 1)) != 0;
+}
+
+// True when an "m" in the 16 bytes at p is followed by a "c" (either case), or the last byte is
+// an "m": the "Mc" rule may apply, and the bytes are left to CapitalizeWordsFrom.
+bool MayHoldMc(const char* p) {
+  const __m128i folded = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                                      _mm_set1_epi8(static_cast<char>(kCaseBit)));
+  const auto ms = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(folded, _mm_set1_epi8('m'))));
+  const auto cs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(folded, _mm_set1_epi8('c'))));
+  return (ms & ((cs >> 1) | (1u << (kChunk - 1)))) != 0;
+}
+#endif
+
+}  // namespace
+
+void CapitalizeWords(std::span<char> value) {
+#if defined(__SSE2__)
+  // Sixteen bytes at a time; the last few go through a padded copy (zero bytes are no word
+  // bytes and no letters, so they change nothing before them).
+  bool previousIsWord = false;
+  for (std::size_t pos = 0; pos < value.size(); pos += kChunk) {
+    const std::size_t count = std::min(kChunk, value.size() - pos);
+    std::array<char, kChunk> padded{};
+    char* chunk = value.data() + pos;
+    if (count < kChunk) {
+      std::memcpy(padded.data(), chunk, count);
+      chunk = padded.data();
+    }
+    if (MayHoldMc(chunk)) {
+      CapitalizeWordsFrom(value, pos, !previousIsWord);
+      return;
+    }
+    previousIsWord = CapitalizeChunk(chunk, previousIsWord);
+    if (count < kChunk) std::memcpy(value.data() + pos, padded.data(), count);
+  }
+#else
+  CapitalizeWordsFrom(value, 0, true);
+#endif
 }
 
 void UppercaseSurname(std::span<char> value) {

@@ -68,13 +68,17 @@ std::string CapitalizeWordsByteByByte(std::string value) {
 }
 
 TEST(CaseRulesTest, CapitalizeWordsAgreesWithTheByteByByteRules) {
-  // Dense in the letters of "Mc" and in the bytes next to the letters and the case bit.
-  const std::string alphabet = "mMcCaZz@[`{09 '-/\x80\xc3\xff\x0d";
+  // Dense in the letters of "Mc" and in the bytes next to the letters and the case bit; and,
+  // without "m" and "c", values long enough to be converted many bytes at a time.
+  const std::string alphabets[] = {"mMcCaZz@[`{09 '-/\x80\xc3\xff\x0d",
+                                   "aAzZbY@[`{09/:\x7f\x80\xc3\xff\x0d\x01 '-"};
   std::mt19937 random(3);
-  for (int round = 0; round < 20000; ++round) {
-    std::string value(random() % 12, ' ');
-    for (char& c : value) c = alphabet[random() % alphabet.size()];
-    ASSERT_EQ(Apply(casefix::CapitalizeWords, value), CapitalizeWordsByteByByte(value)) << value;
+  for (const std::string& alphabet : alphabets) {
+    for (int round = 0; round < 20000; ++round) {
+      std::string value(random() % 70, ' ');
+      for (char& c : value) c = alphabet[random() % alphabet.size()];
+      ASSERT_EQ(Apply(casefix::CapitalizeWords, value), CapitalizeWordsByteByByte(value)) << value;
+    }
   }
 }
 
