@@ -143,13 +143,17 @@ TEST(ScanLivingTest, JudgesBirthYearsAgainstTheCutoff) {
 TEST(ScanLivingTest, DeathExemptsOnlyWithSubordinateLinesUnlessForced) {
   const std::string input = "0 HEAD\r\n" + Individual("I1", "1960", "1 DEAT Y\r\n") +
                             Individual("I2", "1960", "1 DEAT\r\n2 DATE 2001\r\n") +
-                            Individual("I3", "1960", "1 DEAT\r\n2 PLAC Leeds\r\n") + "0 TRLR\r\n";
+                            Individual("I3", "1960", "1 DEAT\r\n2 PLAC Leeds\r\n") +
+                            // the residence, not the death, is the place's parent
+                            Individual("I4", "1960", "1 DEAT\r\n1 RESI\r\n2 PLAC Leeds\r\n") +
+                            "0 TRLR\r\n";
   for (Variant variant : {Variant::Console, Variant::Dialog}) {
     PrivatizerSets sets;
     Scan(input, DefaultOptions(variant), variant, sets);
     EXPECT_TRUE(sets.livingSet.Contains("I1"));
     EXPECT_FALSE(sets.livingSet.Contains("I2"));
     EXPECT_FALSE(sets.livingSet.Contains("I3"));
+    EXPECT_TRUE(sets.livingSet.Contains("I4"));
   }
   PrivatizeOptions forced = DefaultOptions(Variant::Dialog);
   forced.forceCutoff = true;

@@ -1,6 +1,10 @@
 // scan.cpp - the passes before the rewrite: living individuals, references, unlinked people.
-#include <string>  // std::string
-#include <vector>  // std::vector
+#include <array>    // std::array
+#include <bit>      // std::bit_cast
+#include <cstdint>  // std::uint32_t
+#include <cstring>  // std::memcpy
+#include <string>   // std::string
+#include <vector>   // std::vector
 
 #include "gedcom_line.h"
 #include "privatizer_passes.h"
@@ -54,7 +58,8 @@ namespace {
 
 /// Runs onLine for every line of the pass that is a GEDCOM line with a level: blank lines and
 /// lines without a level number change no scanning state. Lines for which mayMatter, given the
-/// unsplit text, is false are passed over without being split.
+/// unsplit text, is false are passed over without being split (mayMatter may have dealt with
+/// them itself).
 template <typename OnLine, typename MayMatter>
 PassStatus ForEachLevelLine(PassContext& context, OnLine&& onLine, MayMatter&& mayMatter) {
   std::string_view text;
@@ -108,6 +113,34 @@ class LivingJudge {
     }
   }
 
+  /// Takes a line without splitting it when it can: one level digit from 1 to 9, a space, and a
+  /// tag whose first four bytes are none of those this judge tells apart (BIRT, DEAT, NOTE,
+  /// DATE, FAMS), so that the line only sets its level's entry to Other and may show a death.
+  /// False when the line must be split and given to OnLine.
+  bool TakeUnsplit(std::string_view text) {
+    constexpr std::size_t kTagStart = 2;
+    constexpr std::size_t kTagLength = 4;
+    if (text.size() < kTagStart + kTagLength || !gedtext::StartsWithNonZeroLevel(text) ||
+        text[1] != ' ' || gedtext::IsGedcomSpace(static_cast<unsigned char>(text[kTagStart]))) {
+      return false;
+    }
+    using TagBytes = std::array<char, kTagLength>;
+    constexpr auto kBirt = std::bit_cast<std::uint32_t>(TagBytes{'B', 'I', 'R', 'T'});
+    constexpr auto kDeat = std::bit_cast<std::uint32_t>(TagBytes{'D', 'E', 'A', 'T'});
+    constexpr auto kNote = std::bit_cast<std::uint32_t>(TagBytes{'N', 'O', 'T', 'E'});
+    constexpr auto kDate = std::bit_cast<std::uint32_t>(TagBytes{'D', 'A', 'T', 'E'});
+    constexpr auto kFams = std::bit_cast<std::uint32_t>(TagBytes{'F', 'A', 'M', 'S'});
+    std::uint32_t head = 0;
+    std::memcpy(&head, text.data() + kTagStart, kTagLength);
+    if (head == kBirt || head == kDeat || head == kNote || head == kDate || head == kFams) {
+      return false;
+    }
+    const std::int32_t level = text[0] - '0';
+    tags.Set(level, {});
+    if (tags.ParentOf(level) == TagStack::Kind::Death) hasDeath = true;
+    return true;
+  }
+
   /// Judges the record that ends here, at the next level-0 line or at the end of the input.
   void JudgeRecord() {
     if (bornAfterCutoff && (!hasDeath || context.Options().forceCutoff)) {
@@ -139,7 +172,8 @@ PassStatus ScanLiving(PassContext& context, PrivatizerSets& sets, std::uint64_t&
   if (!context.BeginPass(PrivatizerPass::ScanLiving)) return PassStatus::ReadFailed;
   LivingJudge judge(context, sets, livingCount);
   const PassStatus status =
-      ForEachLevelLine(context, [&](const GedcomLine& line) { judge.OnLine(line); });
+      ForEachLevelLine(context, [&](const GedcomLine& line) { judge.OnLine(line); },
+                       [&](std::string_view text) { return !judge.TakeUnsplit(text); });
   if (status == PassStatus::Completed) judge.JudgeRecord();
   return status;
 }
