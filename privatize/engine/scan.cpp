@@ -181,6 +181,9 @@ PassStatus ScanLiving(PassContext& context, PrivatizerSets& sets, std::uint64_t&
 PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
   if (!context.BeginPass(PrivatizerPass::ScanReferences)) return PassStatus::ReadFailed;
   sets.referencedSet.ReserveIndex(static_cast<std::size_t>(sets.recordCount));
+  // The pass only asks whether an identifier is in the set, which the index answers; the tree
+  // is built on a second thread while the next pass reads the file.
+  sets.referencedSet.DeferTreeInsertions();
   const bool deleteLiving = context.Options().mode == ProcessingMode::DeleteLiving;
   const bool dialog = context.IsDialog();
   bool recordIsLiving = false;
@@ -219,7 +222,9 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
     }
     sets.referencedSet.Insert(id);
   };
-  return ForEachLevelLine(context, onLine, mayMatter);
+  const PassStatus status = ForEachLevelLine(context, onLine, mayMatter);
+  sets.referencedSet.LinkDeferredInBackground();
+  return status;
 }
 
 PassStatus ScanUnlinked(PassContext& context, PrivatizerSets& sets) {

@@ -79,6 +79,17 @@ int XrefSet::Compare(const Probe& probe, const Node& node) const {
   return probeLength < nodeLength ? -1 : (probeLength > nodeLength ? 1 : 0);
 }
 
+int XrefSet::Compare(const Node& key, const Node& node) const {
+  if (key.head != node.head) return key.head < node.head ? -1 : 1;
+  const std::size_t common = std::min(key.length, node.length);
+  if (common > kHeadBytes) {
+    const int result = std::memcmp(tailBytes.data() + key.tailOffset,
+                                   tailBytes.data() + node.tailOffset, common - kHeadBytes);
+    if (result != 0) return result < 0 ? -1 : 1;
+  }
+  return key.length < node.length ? -1 : (key.length > node.length ? 1 : 0);
+}
+
 bool XrefSet::Equal(const Probe& probe, const Node& node) const {
   if (probe.head != node.head || probe.key.size() != node.length) return false;
   return probe.key.size() <= kHeadBytes ||
@@ -179,6 +190,7 @@ XrefSet::Index XrefSet::NewNode(const Probe& probe) {
 }
 
 void XrefSet::ReserveIndex(std::size_t keyCount) {
+  WaitForTree();
   // No more keys than nodes can be numbered, so the doubling below cannot overflow.
   keyCount = std::min<std::size_t>(keyCount, kNoNode);
   std::size_t slotCount = slots.empty() ? kFirstSlotCount : slots.size();
@@ -188,27 +200,54 @@ void XrefSet::ReserveIndex(std::size_t keyCount) {
 
 bool XrefSet::Insert(const Probe& probe) {
   if (MayContain(probe) && Find(probe) != kNoNode) return false;
-  return InsertIntoTree(probe);
+  // The index has told that the key is new; the tree takes it now, or later in the same order.
+  WaitForTree();
+  const Index leaf = NewNode(probe);
+  if (deferring) {
+    deferredLeaves.push_back(leaf);
+  } else {
+    LinkIntoTree(leaf);
+  }
+  return true;
 }
 
-bool XrefSet::InsertIntoTree(const Probe& probe) {
+void XrefSet::DeferTreeInsertions() {
+  WaitForTree();
+  deferring = true;
+}
+
+void XrefSet::LinkDeferredInBackground() {
+  WaitForTree();
+  deferring = false;
+  if (deferredLeaves.empty()) return;
+  if (!linker) linker = std::make_unique<gedtext::BackgroundWorker>();
+  linker->Start([this] {
+    for (const Index leaf : deferredLeaves) LinkIntoTree(leaf);
+    std::vector<Index>().swap(deferredLeaves);
+  });
+}
+
+void XrefSet::WaitForTree() const {
+  if (linker) linker->Wait();
+}
+
+void XrefSet::LinkIntoTree(Index leaf) {
   if (root == kNoNode) {
-    root = NewNode(probe);
-    return true;
+    root = leaf;
+    return;
   }
+  const Node& key = At(leaf);
   // balanceLink is the link to the deepest node on the path whose balance was not 0: the only
   // node that may need a rotation once the new leaf is attached. Links stay put when a block is
   // added, since blocks never move.
   Index* balanceLink = &root;
   Index nodeIndex = root;
-  Index leaf = kNoNode;
   for (;;) {
     Node& node = At(nodeIndex);
-    const int side = Compare(probe, node);
-    if (side == 0) return false;
+    // Never 0: the index found no equal key before the leaf was made.
+    const int side = Compare(key, node);
     Index& next = Link(node, side);
     if (next == kNoNode) {
-      leaf = NewNode(probe);
       next = leaf;
       break;
     }
@@ -218,21 +257,21 @@ bool XrefSet::InsertIntoTree(const Probe& probe) {
 
   const Index pivot = *balanceLink;
   Node& pivotNode = At(pivot);
-  const int side = Compare(probe, pivotNode);
+  const int side = Compare(key, pivotNode);
   for (Index walk = Link(pivotNode, side); walk != leaf;) {
     Node& walkNode = At(walk);
-    const int step = Compare(probe, walkNode);
+    const int step = Compare(key, walkNode);
     walkNode.balance = static_cast<std::int8_t>(step);
     walk = Link(walkNode, step);
   }
 
   if (pivotNode.balance == 0) {
     pivotNode.balance = static_cast<std::int8_t>(side);
-    return true;
+    return;
   }
   if (pivotNode.balance == -side) {
     pivotNode.balance = 0;
-    return true;
+    return;
   }
 
   // The pivot would lean by two: rotate.
@@ -244,7 +283,7 @@ bool XrefSet::InsertIntoTree(const Probe& probe) {
     childNode.balance = 0;
     Link(childNode, -side) = pivot;
     *balanceLink = child;
-    return true;
+    return;
   }
   const Index grand = Link(childNode, -side);
   Node& grandNode = At(grand);
@@ -257,7 +296,7 @@ bool XrefSet::InsertIntoTree(const Probe& probe) {
   Link(grandNode, side) = child;
   Link(grandNode, -side) = pivot;
   *balanceLink = grand;
-  return true;
+  return;
 }
 
 bool XrefSet::Contains(const Probe& probe) const {
@@ -277,6 +316,9 @@ bool XrefSet::ContainsLikely(std::string_view key) const {
 }
 
 void XrefSet::Destroy() {
+  WaitForTree();
+  deferring = false;
+  std::vector<Index>().swap(deferredLeaves);
   std::vector<std::unique_ptr<Node[]>>().swap(blocks);
   std::vector<char>().swap(tailBytes);
   std::vector<Slot>().swap(slots);
@@ -308,6 +350,7 @@ int XrefSet::CheckSubtree(Index index, bool& sound) const {
 }
 
 bool XrefSet::CheckInvariantsForTest() const {
+  WaitForTree();
   bool sound = true;
   CheckSubtree(root, sound);
   // Neighbour checks alone miss a key on the wrong side of an ancestor: check in-order too.
@@ -338,6 +381,7 @@ bool XrefSet::CheckInvariantsForTest() const {
 }
 
 int XrefSet::HeightForTest() const {
+  WaitForTree();
   bool sound = true;
   return CheckSubtree(root, sound);
 }

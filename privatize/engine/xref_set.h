@@ -8,6 +8,8 @@
 #include <string_view>  // std::string_view
 #include <vector>       // std::vector
 
+#include "background_worker.h"
+
 namespace privatize {
 
 /// Identifiers and tags of the privatizer. Keys compare byte by byte as unsigned bytes, a proper
@@ -60,6 +62,14 @@ class XrefSet {
   /// Sizes the hash index for keyCount keys at once, so that filling the set up to that many
   /// does not rebuild the index as it grows. Changes nothing but speed and memory.
   void ReserveIndex(std::size_t keyCount);
+  /// From now on, a new key goes into the index at once and into the tree only when
+  /// LinkDeferredInBackground is called: lookups and the answers of Insert stay the same, and
+  /// the tree gets the same shape, since it takes the keys in the same order.
+  void DeferTreeInsertions();
+  /// Links the keys inserted since DeferTreeInsertions into the tree on a second thread and
+  /// ends the deferral. Lookups may go on meanwhile (they use the index only); whatever changes
+  /// the set or walks the tree first waits for the thread.
+  void LinkDeferredInBackground();
   /// Frees every node; the set is empty afterwards.
   void Destroy();
 
@@ -108,6 +118,7 @@ class XrefSet {
     return blocks[index >> kBlockShift][index & (kBlockNodes - 1)];
   }
   int Compare(const Probe& probe, const Node& node) const;
+  int Compare(const Node& key, const Node& node) const;
   bool Equal(const Probe& probe, const Node& node) const;
   /// The node holding the probe's key, found through the hash index; kNoNode when absent.
   Index Find(const Probe& probe) const;
@@ -115,7 +126,9 @@ class XrefSet {
   /// Rebuilds the index with slotCount slots (a power of two) and indexes every node again.
   void RebuildIndex(std::size_t slotCount);
   Index NewNode(const Probe& probe);
-  bool InsertIntoTree(const Probe& probe);
+  /// Links the node leaf, whose key is in no other node, into the tree and rebalances it.
+  void LinkIntoTree(Index leaf);
+  void WaitForTree() const;
   std::string KeyOf(const Node& node) const;
   int CheckSubtree(Index index, bool& sound) const;
 
@@ -125,6 +138,11 @@ class XrefSet {
   std::vector<std::uint64_t> filterWords;  // one eighth as many as slots
   Index root = kNoNode;
   std::size_t count = 0;
+  bool deferring = false;
+  // Nodes made while deferring, in the order their keys came; the linker's from its start.
+  std::vector<Index> deferredLeaves;
+  // Last, so that it ends (waiting for its job) before the nodes it links are freed.
+  std::unique_ptr<gedtext::BackgroundWorker> linker;
 };
 
 }  // namespace privatize

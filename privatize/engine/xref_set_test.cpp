@@ -203,5 +203,51 @@ TEST(XrefSetTest, DestroyEmptiesTheSetForReuse) {
   EXPECT_TRUE(set.Empty());
 }
 
+TEST(XrefSetTest, DeferredTreeInsertionsGiveTheSameAnswersAndTree) {
+  // Short and long keys, with repeats, in an order that needs every kind of rotation.
+  std::vector<std::string> keys;
+  std::mt19937 random(11);
+  for (int i = 0; i < 30000; ++i) {
+    const auto number = std::to_string(random() % 20000);
+    keys.push_back(i % 3 == 0 ? "SOURCE_RECORD_" + number : "I" + number);
+  }
+  XrefSet direct;
+  XrefSet deferred;
+  deferred.DeferTreeInsertions();
+  std::set<std::string> model;
+  for (const auto& key : keys) {
+    const bool isNew = model.insert(key).second;
+    ASSERT_EQ(direct.Insert(key), isNew) << key;
+    ASSERT_EQ(deferred.Insert(key), isNew) << key;
+    ASSERT_TRUE(deferred.Contains(key));
+  }
+  deferred.LinkDeferredInBackground();
+  // Lookups while the tree is being built on the other thread.
+  for (const auto& key : keys) ASSERT_TRUE(deferred.ContainsLikely(key));
+  EXPECT_FALSE(deferred.Contains("I20000"));
+  EXPECT_TRUE(deferred.CheckInvariantsForTest());
+  EXPECT_EQ(deferred.HeightForTest(), direct.HeightForTest());
+  EXPECT_EQ(deferred.Size(), model.size());
+
+  // After the deferral, insertions go straight into the tree again.
+  EXPECT_TRUE(deferred.Insert("I20000"));
+  EXPECT_FALSE(deferred.Insert(keys[1]));
+  EXPECT_TRUE(deferred.CheckInvariantsForTest());
+
+  // A set destroyed while deferring, or while its tree is being built, can be used again.
+  XrefSet abandoned;
+  abandoned.DeferTreeInsertions();
+  for (const auto& key : keys) abandoned.Insert(key);
+  abandoned.Destroy();
+  EXPECT_TRUE(abandoned.Empty());
+  EXPECT_TRUE(abandoned.Insert("I1"));
+  abandoned.DeferTreeInsertions();
+  for (const auto& key : keys) abandoned.Insert(key);
+  abandoned.LinkDeferredInBackground();
+  abandoned.Destroy();
+  EXPECT_TRUE(abandoned.Insert("I2"));
+  EXPECT_TRUE(abandoned.CheckInvariantsForTest());
+}
+
 }  // namespace
 }  // namespace privatize
