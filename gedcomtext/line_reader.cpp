@@ -106,15 +106,34 @@ bool LineReader::Fill() {
   return got > 0;
 }
 
+std::uint64_t LineReader::MaskAt(std::size_t pos) const {
+  // The second thread found the line ends of the block it read, 64 bytes at a time from its
+  // start; they serve whenever the search is in step with those 64 bytes.
+  if (pos >= blockMasksOrigin && (pos - blockMasksOrigin) % kSearchWidth == 0) {
+    const std::size_t word = (pos - blockMasksOrigin) / kSearchWidth;
+    if (word < blockMaskCount) return blockMasks[word];
+  }
+  return LineEndMask(buffer.data() + pos);
+}
+
 void LineReader::StartBlockRead() {
   if (!worker) worker = std::make_unique<BackgroundWorker>();
   if (spare.size() < kCarryRoom + blockSize + kSearchWidth) {
     spare.resize(kCarryRoom + blockSize + kSearchWidth);
   }
+  aheadMasks.resize(blockSize / kSearchWidth + 1);
   worker->Start([this] {
-    in.read(spare.data() + kCarryRoom, static_cast<std::streamsize>(blockSize));
+    char* block = spare.data() + kCarryRoom;
+    in.read(block, static_cast<std::streamsize>(blockSize));
     aheadSize = static_cast<std::size_t>(in.gcount());
     aheadFailed = in.bad();
+    // The bytes after the block are not part of it: the last word keeps only its own bits.
+    for (std::size_t offset = 0, word = 0; offset < aheadSize; offset += kSearchWidth, ++word) {
+      std::uint64_t found = LineEndMask(block + offset);
+      const std::size_t width = aheadSize - offset;
+      if (width < kSearchWidth) found &= (std::uint64_t{1} << width) - 1;
+      aheadMasks[word] = found;
+    }
   });
 }
 
@@ -135,7 +154,11 @@ bool LineReader::FillFromSecondThread() {
     begin = newBegin;
     end = kCarryRoom + got;
     buffer.swap(spare);
+    blockMasks.swap(aheadMasks);
+    blockMasksOrigin = kCarryRoom;
+    blockMaskCount = (got + kSearchWidth - 1) / kSearchWidth;
   } else {
+    blockMaskCount = 0;
     MoveUnconsumedToFront();
     if (buffer.size() < end + got + kSearchWidth) buffer.resize(end + got + kSearchWidth);
     if (got > 0) std::memcpy(buffer.data() + end, spare.data() + kCarryRoom, got);
@@ -182,7 +205,7 @@ bool LineReader::NextSlow(std::string_view& line) {
     }
     if (scanEnd < end) {
       const std::size_t width = std::min(kSearchWidth, end - scanEnd);
-      std::uint64_t found = LineEndMask(buffer.data() + scanEnd);
+      std::uint64_t found = MaskAt(scanEnd);
       if (width < kSearchWidth) found &= (std::uint64_t{1} << width) - 1;
       // Only the second byte of a pair consumed with the 64 bytes before can lie before begin.
       if (begin > scanEnd) found &= ~std::uint64_t{0} << (begin - scanEnd);
@@ -206,6 +229,7 @@ bool LineReader::NextSlow(std::string_view& line) {
 bool LineReader::Rewind() {
   // The stream is the second thread's until its read has ended.
   if (worker) worker->Wait();
+  blockMaskCount = 0;
   in.clear();
   in.seekg(0, std::ios::beg);
   begin = end = 0;

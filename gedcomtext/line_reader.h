@@ -108,6 +108,8 @@ class LineReader {
   bool FillFromSecondThread();
   void StartBlockRead();
   void MoveUnconsumedToFront();
+  /// The line ends among the 64 bytes at pos of the buffer.
+  std::uint64_t MaskAt(std::size_t pos) const;
   void NoteRead(std::size_t got, bool failed);
   void Start();
 
@@ -125,6 +127,12 @@ class LineReader {
   std::vector<char> spare;
   std::size_t aheadSize = 0;
   bool aheadFailed = false;
+  std::vector<std::uint64_t> aheadMasks;  // LineEndMask of each 64 bytes of the block read
+  // The masks of the block in buffer, for the blockMaskCount times 64 bytes from
+  // blockMasksOrigin; none when the block was not read on the second thread.
+  std::vector<std::uint64_t> blockMasks;
+  std::size_t blockMasksOrigin = 0;
+  std::size_t blockMaskCount = 0;
   std::unique_ptr<BackgroundWorker> worker;  // after spare, so that it ends first
   std::size_t begin = 0;  // first unconsumed byte
   std::size_t end = 0;    // one past the last byte read

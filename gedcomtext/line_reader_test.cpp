@@ -177,23 +177,27 @@ TEST(LineReaderTest, AgreesWithAByteByByteSplitOnDenseLineEnds) {
   std::mt19937 random(7);
   const std::string alphabet = "\r\n\r\nab 1";
   for (int round = 0; round < 40; ++round) {
-    std::string input(static_cast<std::size_t>(300 + round * 37), 'x');
+    std::string input(static_cast<std::size_t>(300 + round * 97), 'x');
     for (char& c : input) c = alphabet[random() % alphabet.size()];
     const ReadResult expected = SplitByteByByte(input);
-    for (std::size_t block : {16, 17, 63, 64, 65, 130, 4096}) {
-      SCOPED_TRACE(testing::Message() << "round " << round << " block " << block);
-      std::istringstream in(input);
-      LineReader reader(in, block);
-      if (round % 2 == 1) reader.PeekHead();
-      ReadResult result;
-      std::string_view line;
-      while (reader.Next(line)) {
-        result.lines.emplace_back(line);
-        result.terminated.push_back(reader.LastHadTerminator());
+    for (std::size_t block : {16, 17, 63, 64, 65, 130, 256, 4096}) {
+      // With blocks read on a second thread, the line ends of each block are found there too.
+      for (auto readAhead : {LineReader::ReadAhead::No, LineReader::ReadAhead::OnSecondThread}) {
+        SCOPED_TRACE(testing::Message() << "round " << round << " block " << block << " ahead "
+                                        << (readAhead == LineReader::ReadAhead::OnSecondThread));
+        std::istringstream in(input);
+        LineReader reader(in, block, readAhead);
+        if (round % 2 == 1) reader.PeekHead();
+        ReadResult result;
+        std::string_view line;
+        while (reader.Next(line)) {
+          result.lines.emplace_back(line);
+          result.terminated.push_back(reader.LastHadTerminator());
+        }
+        EXPECT_EQ(result.lines, expected.lines);
+        EXPECT_EQ(result.terminated, expected.terminated);
+        EXPECT_EQ(reader.BytesConsumed(), expected.consumed);
       }
-      EXPECT_EQ(result.lines, expected.lines);
-      EXPECT_EQ(result.terminated, expected.terminated);
-      EXPECT_EQ(reader.BytesConsumed(), expected.consumed);
     }
   }
 }
