@@ -119,6 +119,18 @@ class Rewriter {
            !(options.removeUnreferenced && gedtext::MayEndInIdentifier(text));
   }
 
+  // Whether the target of a pointer line of the record in progress is in the referenced set.
+  // In the console variant the references pass counted every pointer of a record that is not
+  // living (under DeleteLiving, every one whose target is not living), and put its target in
+  // the set: for those the answer is known without looking in the large set.
+  bool TargetIsReferenced(std::string_view target) const {
+    const bool countedRecord = !dialog && !recordIsLiving;
+    if (countedRecord && options.mode != ProcessingMode::DeleteLiving) return true;
+    const XrefSet::Probe probe = XrefSet::MakeProbe(target);
+    if (countedRecord && !sets.livingSet.Contains(probe)) return true;
+    return sets.referencedSet.ContainsLikely(probe);
+  }
+
   // A line without a level number belongs to the record in progress and sits deeper than any
   // line, so every rule that drops a record's lines drops it too.
   void OnLineWithoutLevel() {
@@ -151,11 +163,10 @@ class Rewriter {
 
   void OnSubordinateLine(const GedcomLine& line) {
     if (skipRecord) return;
-    if (options.removeUnreferenced && IsIdentifierShaped(line.value)) {
-      if (!sets.referencedSet.ContainsLikely(gedtext::StrippedIdentifier(line.value, scratch))) {
-        skipLevel = line.level;
-        return;
-      }
+    if (options.removeUnreferenced && IsIdentifierShaped(line.value) &&
+        !TargetIsReferenced(gedtext::StrippedIdentifier(line.value, scratch))) {
+      skipLevel = line.level;
+      return;
     }
     if (!recordIsLiving) {
       CopyLine();
