@@ -220,7 +220,7 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
         if (!countedAlways && sets.livingSet.Contains(id)) return;
       }
     }
-    sets.referencedSet.Insert(id);
+    sets.referencedSet.InsertLikelyPresent(id);
   };
   const PassStatus status = ForEachLevelLine(context, onLine, mayMatter);
   sets.referencedSet.LinkDeferredInBackground();

@@ -200,6 +200,15 @@ void XrefSet::ReserveIndex(std::size_t keyCount) {
 
 bool XrefSet::Insert(const Probe& probe) {
   if (MayContain(probe) && Find(probe) != kNoNode) return false;
+  return InsertNew(probe);
+}
+
+bool XrefSet::InsertLikelyPresent(const Probe& probe) {
+  if (Find(probe) != kNoNode) return false;
+  return InsertNew(probe);
+}
+
+bool XrefSet::InsertNew(const Probe& probe) {
   // The index has told that the key is new; the tree takes it now, or later in the same order.
   WaitForTree();
   const Index leaf = NewNode(probe);

@@ -53,6 +53,9 @@ class XrefSet {
   /// Adds a copy of key unless an equal key is present. Returns whether it was added.
   bool Insert(std::string_view key);
   bool Insert(const Probe& probe);
+  /// Insert for keys that are mostly present already, such as the targets of pointer lines,
+  /// each named by several lines: skips the filter, which would only cost a memory access.
+  bool InsertLikelyPresent(const Probe& probe);
   bool Contains(std::string_view key) const;
   bool Contains(const Probe& probe) const;
   /// Contains for keys that are nearly always present, such as pointer targets looked up in the
@@ -126,6 +129,8 @@ class XrefSet {
   /// Rebuilds the index with slotCount slots (a power of two) and indexes every node again.
   void RebuildIndex(std::size_t slotCount);
   Index NewNode(const Probe& probe);
+  /// Adds probe's key, which the index does not hold. Returns true.
+  bool InsertNew(const Probe& probe);
   /// Links the node leaf, whose key is in no other node, into the tree and rebalances it.
   void LinkIntoTree(Index leaf);
   void WaitForTree() const;
