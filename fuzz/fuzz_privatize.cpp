@@ -237,6 +237,33 @@ void RequireWrittenRecordsPointedTo(const std::vector<gedfuzz::TextLine>& input,
   }
 }
 
+/// In the console variant, when unreferenced records are removed but the living are not
+/// deleted, every pointer of a record of nobody living counts as a reference, so its target is
+/// referenced and no pointer line of such a record is dropped: each of these records that is
+/// written at all (its level-0 line is in the output) is written whole, in order, as are the
+/// lines before the first record.
+void RequireReferencedRecordsWhole(const std::vector<gedfuzz::TextLine>& input,
+                                   const std::vector<gedfuzz::TextLine>& output,
+                                   const std::set<std::string>& living) {
+  std::set<std::string_view> writtenStarts;
+  for (const gedfuzz::TextLine& line : output) {
+    const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
+    if (fields.hasLevel && fields.level == 0) writtenStarts.insert(line.text);
+  }
+  std::vector<std::string_view> whole;
+  bool inWholeRecord = true;
+  for (const gedfuzz::TextLine& line : input) {
+    const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
+    if (fields.blank) continue;
+    if (fields.hasLevel && fields.level == 0) {
+      const bool isLiving = gedfuzz::IsIdentifierShaped(fields.tag) && living.count(gedfuzz::StripAt(fields.tag)) > 0;
+      inWholeRecord = !isLiving && writtenStarts.count(line.text) > 0;
+    }
+    if (inWholeRecord) whole.push_back(line.text);
+  }
+  RequireCopiedInOrder(whole, output);
+}
+
 }  // namespace
 
 extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
@@ -290,6 +317,9 @@ extern "C" int GEDTOOLS_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
     RequireCopiedInOrder(LinesCopiedWhole(in, facts.living), out);
   } else {
     RequireWrittenRecordsPointedTo(in, out);
+    if (!kDialog && options.mode != ProcessingMode::DeleteLiving) {
+      RequireReferencedRecordsWhole(in, out, facts.living);
+    }
   }
   return 0;
 }
