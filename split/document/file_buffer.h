@@ -39,8 +39,9 @@ class FileBuffer {
   void swap(FileBuffer& other) noexcept;
 
  private:
-  /// Makes room for at least minimum bytes, keeping the contents. Throws std::bad_alloc.
-  void Reserve(std::size_t minimum);
+  /// Makes room for at least minimum bytes, keeping the contents; populate when all of it is
+  /// about to be written. Throws std::bad_alloc.
+  void Reserve(std::size_t minimum, bool populate = false);
   void Release() noexcept;
 
   char* bytes = nullptr;

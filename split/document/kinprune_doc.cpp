@@ -6,7 +6,7 @@
 #include <sys/stat.h>  // ::fstat
 #include <unistd.h>    // ::read, ::close
 
-#include <algorithm>  // std::copy, std::sort, std::min
+#include <algorithm>  // std::copy, std::sort, std::min, std::max
 #include <cerrno>     // errno
 #include <charconv>   // std::to_chars
 #include <cstring>    // std::strerror, std::memcpy
@@ -17,6 +17,7 @@
 
 #include "file_identity.h"
 #include "line_reader.h"
+#include "side_by_side.h"
 
 namespace kinprune {
 
@@ -391,13 +392,18 @@ namespace {
 // a descent with a string comparison at every level (on a million individuals the descents,
 // mostly cache misses on the strings, took most of the load).
 //
+// A large file is scanned in two parts at once, each on its own thread, which also sorts the
+// part's keys; the tables are then filled from the two sorted arrays of each kind taken as one,
+// the first part's keys ahead of the second's among equal strings, which is file order. The
+// record table and the name table are filled at the same time, one on each thread.
+//
 // A sort key holds the first 16 bytes of its string as two big-endian numbers, so that most
 // comparisons never touch the string itself.
 struct SortKey {
   std::uint64_t high = 0;
   std::uint64_t low = 0;
   std::size_t size = 0;
-  std::size_t index = 0;  // position in file order: equal strings keep file order
+  std::size_t index = 0;  // position in file order within its part: equal strings keep it
   std::uint64_t payload = 0;
 };
 
@@ -435,57 +441,124 @@ std::string KeyText(const SortKey& key, TextOf textOf) {
   return std::string(bytes, key.size);
 }
 
+// Compares a and b byte by byte as unsigned bytes: negative, zero or positive. The rests of
+// long names are a few bytes; a call to memcmp for each cost more than the comparison.
+int CompareBytes(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  std::size_t k = 0;
+  for (; k + 8 <= common; k += 8) {
+    const std::uint64_t x = BigEndianBytes(a, k);
+    const std::uint64_t y = BigEndianBytes(b, k);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  for (; k < common; ++k) {
+    const auto x = static_cast<unsigned char>(a[k]);
+    const auto y = static_cast<unsigned char>(b[k]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+// Compares the strings of two keys byte by byte as unsigned bytes: negative, zero or positive.
+// textOfA(a) and textOfB(b) give the strings (the keys may come from different parts).
+template <class TextOfA, class TextOfB>
+int CompareKeyTexts(const SortKey& a, TextOfA textOfA, const SortKey& b, TextOfB textOfB) {
+  if (a.high != b.high) return a.high < b.high ? -1 : 1;
+  if (a.low != b.low) return a.low < b.low ? -1 : 1;
+  if (a.size <= kKeyPrefix && b.size <= kKeyPrefix) {
+    // Both strings are entirely in the prefix, padded with zero bytes: the shorter is less.
+    if (a.size != b.size) return a.size < b.size ? -1 : 1;
+    return 0;
+  }
+  const std::string_view restA = std::string_view(textOfA(a)).substr(std::min(a.size, kKeyPrefix));
+  const std::string_view restB = std::string_view(textOfB(b)).substr(std::min(b.size, kKeyPrefix));
+  return CompareBytes(restA, restB);
+}
+
 // Sorts keys as their strings compare byte by byte as unsigned bytes, equal strings in file
 // order. textOf(key) gives the string of a key.
 template <class TextOf>
 void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
   std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
-    if (a.high != b.high) return a.high < b.high;
-    if (a.low != b.low) return a.low < b.low;
-    if (a.size <= kKeyPrefix && b.size <= kKeyPrefix) {
-      // Both strings are entirely in the prefix, padded with zero bytes: the shorter is less.
-      if (a.size != b.size) return a.size < b.size;
-    } else {
-      const std::string_view restA = std::string_view(textOf(a)).substr(
-          std::min(a.size, kKeyPrefix));
-      const std::string_view restB = std::string_view(textOf(b)).substr(
-          std::min(b.size, kKeyPrefix));
-      const int order = restA.compare(restB);
-      if (order != 0) return order < 0;
-    }
+    const int order = CompareKeyTexts(a, textOf, b, textOf);
+    if (order != 0) return order < 0;
     return a.index < b.index;
   });
 }
 
-// Whether two neighbours of a sorted key array name the same string.
+// One part's sorted keys and how to get their strings.
 template <class TextOf>
-bool SameText(const SortKey& a, const SortKey& b, TextOf textOf) {
-  return a.high == b.high && a.low == b.low && a.size == b.size &&
-         (a.size <= kKeyPrefix || std::string_view(textOf(a)) == textOf(b));
+struct SortedRun {
+  const std::vector<SortKey>& keys;
+  TextOf textOf;
+};
+template <class TextOf>
+SortedRun(const std::vector<SortKey>&, TextOf) -> SortedRun<TextOf>;
+
+// Calls visit(part, key) for the keys of the two sorted runs in the order of their strings;
+// among equal strings the first run's keys come first (file order).
+template <class First, class Second, class Visit>
+void VisitMerged(const SortedRun<First>& first, const SortedRun<Second>& second, Visit visit) {
+  const std::vector<SortKey>& a = first.keys;
+  const std::vector<SortKey>& b = second.keys;
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < a.size() || j < b.size()) {
+    // The second run's key goes first only when its string is strictly less.
+    if (j == b.size() ||
+        (i < a.size() && CompareKeyTexts(b[j], second.textOf, a[i], first.textOf) >= 0)) {
+      visit(0, a[i++]);
+    } else {
+      visit(1, b[j++]);
+    }
+  }
+}
+
+// VisitMerged for the last key of each string only (the latest in file order).
+template <class First, class Second, class Visit>
+void VisitMergedLastOfEach(const SortedRun<First>& first, const SortedRun<Second>& second,
+                           Visit visit) {
+  // The key taken but not visited yet: whether it is the last of its string shows only with
+  // the next one.
+  int heldPart = -1;
+  const SortKey* held = nullptr;
+  auto sameText = [&](int partX, const SortKey& x, int partY, const SortKey& y) {
+    if (partX == 0) {
+      return (partY == 0 ? CompareKeyTexts(x, first.textOf, y, first.textOf)
+                         : CompareKeyTexts(x, first.textOf, y, second.textOf)) == 0;
+    }
+    return (partY == 0 ? CompareKeyTexts(x, second.textOf, y, first.textOf)
+                       : CompareKeyTexts(x, second.textOf, y, second.textOf)) == 0;
+  };
+  VisitMerged(first, second, [&](int part, const SortKey& key) {
+    if (held != nullptr && !sameText(heldPart, *held, part, key)) visit(heldPart, *held);
+    heldPart = part;
+    held = &key;
+  });
+  if (held != nullptr) visit(heldPart, *held);
 }
 
 constexpr std::size_t kFetchAhead = 16;
 
-// An individual as the load pass collects it: the sort key of its identifier, made while the
-// level-0 line was at hand (index: position in file order; payload: the identifier's offset in
-// the file), and where its display name lies in the pass's name buffer.
-struct LoadedIndividual {
-  SortKey xrefKey;
-  std::size_t nameStart = 0;
-  std::size_t nameSize = 0;
-};
-
-// What the load pass gathers in file order; the tables are built from it at the end.
-struct LoadedTables {
-  std::vector<LoadedIndividual> individuals;
-  // The sort keys of the identified level-0 lines (index: position in file order; payload: the
-  // line's offset).
+// What the scan of one part of the file gathers, in file order; each part's keys are sorted
+// on the thread that scanned it.
+struct LoadedPart {
+  /// The identified level-0 lines (index: position in the part; payload: the line's offset).
   std::vector<SortKey> records;
-  std::string names;  // the display names, one after another
+  /// One per individual (index: position among the part's individuals; payload: the
+  /// identifier's offset in the file; "" at offset 0 for an individual without one).
+  std::vector<SortKey> xrefs;
+  /// One per individual, index as in xrefs; payload: where the name begins in nameBytes.
+  std::vector<SortKey> names;
+  std::string nameBytes;  ///< the display names, one after another
+  std::uint64_t firstLine = CKinpruneDoc::kNoRecord;  ///< offset of the first non-blank line
+  /// The "Loading File" percents reached while this part was scanned away from the status's
+  /// thread, to be shown afterwards.
+  std::vector<int> heldPercents;
 
-  std::string_view NameOf(std::size_t index) const {
-    return std::string_view(names).substr(individuals[index].nameStart,
-                                          individuals[index].nameSize);
+  std::string_view NameOf(const SortKey& key) const {
+    return std::string_view(nameBytes.data() + key.payload, key.size);
   }
 };
 
@@ -497,73 +570,86 @@ std::string_view RecordXrefAt(const char* data, std::uint64_t length, std::uint6
   return CKinpruneDoc::PointerXref(line.tag);
 }
 
-// recordOffsets from the identified level-0 lines; a later line wins.
-void BuildRecordOffsets(RecordOffsetMap& recordOffsets, std::vector<SortKey>& keys,
-                        const char* data, std::uint64_t length) {
-  auto textOf = [&](const SortKey& key) { return RecordXrefAt(data, length, key.payload); };
-  SortKeys(keys, textOf);
-  for (std::size_t k = 0; k < keys.size(); ++k) {
-    if (k + 1 < keys.size() && SameText(keys[k], keys[k + 1], textOf)) continue;
-    recordOffsets.emplace_hint(recordOffsets.end(), KeyText(keys[k], textOf), keys[k].payload);
-  }
+// recordOffsets from the identified level-0 lines of both parts; a later line wins.
+void BuildRecordOffsets(RecordOffsetMap& recordOffsets, const LoadedPart& first,
+                        const LoadedPart& second, const char* data, std::uint64_t length) {
+  auto textOf = [=](const SortKey& key) { return RecordXrefAt(data, length, key.payload); };
+  VisitMergedLastOfEach(SortedRun{first.records, textOf}, SortedRun{second.records, textOf},
+                        [&](int, const SortKey& key) {
+                          recordOffsets.emplace_hint(recordOffsets.end(), KeyText(key, textOf),
+                                                     key.payload);
+                        });
 }
 
-// individualsByName (equal names in file order) and individualByXref (a later individual wins).
-void BuildIndividualTables(IndividualsByName& individualsByName,
-                           IndividualByXref& individualByXref, const LoadedTables& loaded,
-                           const char* fileBytes) {
-  const std::vector<LoadedIndividual>& individuals = loaded.individuals;
-  std::vector<IndividualEntry*> entryInFileOrder(individuals.size());
-  std::vector<SortKey> keys;
-  keys.reserve(individuals.size());
+// The entries of individualsByName by part and position in the part (file order).
+using EntriesInFileOrder = std::vector<IndividualEntry*>;
 
-  // A name key's payload is where its name starts in the name buffer, so that comparing and
-  // copying names needs no visit to the individual.
-  const char* names = loaded.names.data();
-  auto nameOf = [&](const SortKey& key) { return std::string_view(names + key.payload, key.size); };
-  for (std::size_t index = 0; index < individuals.size(); ++index) {
-    keys.push_back(MakeSortKey(loaded.NameOf(index), index, individuals[index].nameStart));
-  }
-  SortKeys(keys, nameOf);
-  // The individuals are visited in name order, that is all over memory: each one is fetched
-  // well ahead, then its name and identifier bytes once it has arrived.
-  auto xrefOf = [&](const SortKey& key) { return std::string_view(fileBytes + key.payload, key.size); };
-  for (std::size_t k = 0; k < keys.size(); ++k) {
-    if (k + kFetchAhead < keys.size()) {
-      const SortKey& soon = keys[k + kFetchAhead];
-      Prefetch(&individuals[soon.index]);
-      Prefetch(names + soon.payload);
-    }
-    const SortKey& key = keys[k];
-    const std::string_view name = nameOf(key);
-    auto node = individualsByName.emplace_hint(
-        individualsByName.end(), std::piecewise_construct, std::forward_as_tuple(name),
-        std::forward_as_tuple(IndividualEntry{
-            std::string(name), KeyText(individuals[key.index].xrefKey, xrefOf)}));
-    entryInFileOrder[key.index] = &node->second;
-  }
-
-  keys.clear();
-  for (const LoadedIndividual& individual : individuals) keys.push_back(individual.xrefKey);
-  SortKeys(keys, xrefOf);
-  for (std::size_t k = 0; k < keys.size(); ++k) {
-    if (k + 1 < keys.size() && SameText(keys[k], keys[k + 1], xrefOf)) continue;
-    individualByXref.emplace_hint(individualByXref.end(), KeyText(keys[k], xrefOf),
-                                  entryInFileOrder[keys[k].index]);
-  }
+// individualsByName from both parts' sorted names; equal names in file order.
+void BuildIndividualsByName(IndividualsByName& individualsByName, const LoadedPart (&parts)[2],
+                            EntriesInFileOrder (&entries)[2], const char* fileBytes) {
+  auto xrefOf = [=](const SortKey& key) { return std::string_view(fileBytes + key.payload, key.size); };
+  auto nameOfFirst = [&](const SortKey& key) { return parts[0].NameOf(key); };
+  auto nameOfSecond = [&](const SortKey& key) { return parts[1].NameOf(key); };
+  for (int part = 0; part < 2; ++part) entries[part].assign(parts[part].xrefs.size(), nullptr);
+  // The individuals' identifier keys are visited in name order, that is all over memory:
+  // each part's are fetched well ahead.
+  std::size_t taken[2] = {0, 0};
+  VisitMerged(SortedRun{parts[0].names, nameOfFirst}, SortedRun{parts[1].names, nameOfSecond},
+              [&](int part, const SortKey& key) {
+                const LoadedPart& loaded = parts[part];
+                const std::size_t soon = ++taken[part] + kFetchAhead;
+                if (soon < loaded.names.size()) {
+                  Prefetch(&loaded.xrefs[loaded.names[soon].index]);
+                  Prefetch(loaded.nameBytes.data() + loaded.names[soon].payload);
+                }
+                const std::string_view name = loaded.NameOf(key);
+                auto node = individualsByName.emplace_hint(
+                    individualsByName.end(), std::piecewise_construct, std::forward_as_tuple(name),
+                    std::forward_as_tuple(
+                        IndividualEntry{std::string(name), KeyText(loaded.xrefs[key.index], xrefOf)}));
+                entries[part][key.index] = &node->second;
+              });
 }
 
-// Shows "Loading File %d%%" whenever the whole percent of the file read changes.
+// individualByXref from both parts' sorted identifiers; a later individual wins.
+void BuildIndividualByXref(IndividualByXref& individualByXref, const LoadedPart (&parts)[2],
+                           const EntriesInFileOrder (&entries)[2], const char* fileBytes) {
+  auto xrefOf = [=](const SortKey& key) { return std::string_view(fileBytes + key.payload, key.size); };
+  VisitMergedLastOfEach(SortedRun{parts[0].xrefs, xrefOf}, SortedRun{parts[1].xrefs, xrefOf},
+                        [&](int part, const SortKey& key) {
+                          individualByXref.emplace_hint(individualByXref.end(),
+                                                        KeyText(key, xrefOf), entries[part][key.index]);
+                        });
+}
+
+// Shows "Loading File %d%%" whenever the whole percent of the file read changes, or holds the
+// percents back for a part scanned away from the status's thread.
 class LoadProgress {
  public:
   LoadProgress(StatusSink* status, std::uint64_t fileLength)
       : status(status), fileLength(fileLength) {}
+  LoadProgress(std::vector<int>* held, std::uint64_t fileLength)
+      : held(held), fileLength(fileLength) {}
 
   void At(std::uint64_t position) {
-    if (status == nullptr) return;
-    const int percent = WholePercent(position, fileLength);
+    if (status == nullptr && held == nullptr) return;
+    Reach(WholePercent(position, fileLength));
+  }
+
+  /// Shows the percents another part held back, as if this scan had reached them.
+  void ReachAll(const std::vector<int>& percents) {
+    for (const int percent : percents) Reach(percent);
+  }
+
+ private:
+  void Reach(int percent) {
     if (percent == lastPercent) return;
     lastPercent = percent;
+    if (held != nullptr) {
+      held->push_back(percent);
+      return;
+    }
+    if (status == nullptr) return;
     constexpr std::string_view kLoading = "Loading File ";
     char text[32];
     char* out = std::copy(kLoading.begin(), kLoading.end(), text);
@@ -572,8 +658,8 @@ class LoadProgress {
     status->SetStatusText(std::string_view(text, out - text));
   }
 
- private:
-  StatusSink* status;
+  StatusSink* status = nullptr;
+  std::vector<int>* held = nullptr;
   std::uint64_t fileLength;
   int lastPercent = -1;
 };
@@ -602,61 +688,58 @@ bool HasNameTag(const char* data, std::uint64_t start, std::uint64_t end, std::u
   return line.tag == kName;
 }
 
-}  // namespace
-
-void CKinpruneDoc::LoadPass(StatusSink* status) {
-  LoadedTables loaded;
+// Scans the lines that start in [from, to) of data[0, length) into part; to is length or the
+// start of a level-0 line, so no record runs across it.
+void ScanPart(const char* data, std::uint64_t length, std::uint64_t from, std::uint64_t to,
+              LoadedPart& part, LoadProgress& progress) {
   // Generous guesses (a few hundred bytes per individual): capacity never touched costs no
   // memory, and growing these arrays would copy them.
-  loaded.names.reserve(fileLength / 16);
-  loaded.individuals.reserve(fileLength / 256);
-  loaded.records.reserve(fileLength / 256);
-  LoadProgress progress(status, fileLength);
+  const std::uint64_t span = to - from;
+  part.nameBytes.reserve(span / 16);
+  part.xrefs.reserve(span / 256);
+  part.names.reserve(span / 256);
+  part.records.reserve(span / 256);
   bool pending = false;  // an INDI record is open: its NAME lines name it
+  std::size_t nameStart = 0;
 
   auto closeIndividual = [&] {
     pending = false;
-    LoadedIndividual& individual = loaded.individuals.back();
-    ProperCaseBytes(loaded.names.data() + individual.nameStart, individual.nameSize);
+    const std::size_t nameSize = part.nameBytes.size() - nameStart;
+    ProperCaseBytes(part.nameBytes.data() + nameStart, nameSize);
+    part.names.push_back(MakeSortKey(std::string_view(part.nameBytes).substr(nameStart),
+                                     part.xrefs.size() - 1, nameStart));
   };
   // The last NAME line of a record names it; its display name replaces an earlier one.
   auto setName = [&](std::string_view value) {
-    LoadedIndividual& individual = loaded.individuals.back();
-    loaded.names.resize(individual.nameStart);
-    AppendDisplayName(loaded.names, value);
-    if (loaded.names.size() == individual.nameStart) loaded.names.append("!unknown");
-    individual.nameSize = loaded.names.size() - individual.nameStart;
+    part.nameBytes.resize(nameStart);
+    AppendDisplayName(part.nameBytes, value);
+    if (part.nameBytes.size() == nameStart) part.nameBytes.append("!unknown");
   };
 
-  const char* data = fileData.data();
-  const std::uint64_t length = fileLength;
-  constexpr std::uint64_t kByteOrderMarkSize = 3;
-  std::uint64_t next = hasByteOrderMark ? kByteOrderMarkSize : 0;
+  std::uint64_t next = from;
   DocLine line;
-  while (next < length) {
+  while (next < to) {
     const std::uint64_t start = next;
     const std::uint64_t end = FindLineEnd(data, start, length);
     next = PastTerminator(data, end, length);
     const std::uint64_t pos = SkipBlanks(data, start, end);
     if (pos == end) continue;  // blank
-    if (firstLineOffset == kNoRecord) firstLineOffset = start;
+    if (part.firstLine == CKinpruneDoc::kNoRecord) part.firstLine = start;
     progress.At(next);
     if (!IsAsciiDigit(static_cast<unsigned char>(data[pos]))) continue;  // no level number
 
     if (HasLevelZero(data, pos, end)) {
       if (pending) closeIndividual();
       ParseLine(data, start, end, pos, line);
-      const bool hasXref = IsPointerValue(line.tag);
-      const std::string_view xref = hasXref ? PointerXref(line.tag) : std::string_view{};
-      if (hasXref) loaded.records.push_back(MakeSortKey(xref, loaded.records.size(), start));
+      const bool hasXref = CKinpruneDoc::IsPointerValue(line.tag);
+      const std::string_view xref = hasXref ? CKinpruneDoc::PointerXref(line.tag) : std::string_view{};
+      if (hasXref) part.records.push_back(MakeSortKey(xref, part.records.size(), start));
       if (line.value == "INDI") {
         pending = true;
-        const std::size_t nameStart = loaded.names.size();
-        loaded.names.append("!unknown");
+        nameStart = part.nameBytes.size();
+        part.nameBytes.append("!unknown");
         const std::uint64_t xrefOffset = hasXref ? static_cast<std::uint64_t>(xref.data() - data) : 0;
-        loaded.individuals.push_back(LoadedIndividual{
-            MakeSortKey(xref, loaded.individuals.size(), xrefOffset), nameStart,
-            loaded.names.size() - nameStart});
+        part.xrefs.push_back(MakeSortKey(xref, part.xrefs.size(), xrefOffset));
       }
     } else if (pending && HasNameTag(data, start, end, pos, line)) {
       ParseLine(data, start, end, pos, line);
@@ -664,12 +747,90 @@ void CKinpruneDoc::LoadPass(StatusSink* status) {
     }
   }
   if (pending) closeIndividual();
+}
+
+// Sorts the record and name keys of a part scanned by ScanPart.
+void SortPart(LoadedPart& part, const char* data, std::uint64_t length) {
+  SortKeys(part.records, [=](const SortKey& key) { return RecordXrefAt(data, length, key.payload); });
+  SortKeys(part.names, [&](const SortKey& key) { return part.NameOf(key); });
+}
+
+// Files from this size on are scanned in two parts at once.
+constexpr std::uint64_t kTwoPartMinimum = std::uint64_t{4} << 20;
+
+// Where the second part of a scan of data[0, length) begins: the first level-0 line written
+// "0 " at the start of a line from the middle on, or length when there is none (or the file is
+// small). Every byte after CR or LF that is neither begins a line of its own, whatever came
+// before, so the scan of the first part ends exactly there.
+std::uint64_t SecondPartStart(const char* data, std::uint64_t length) {
+  if (length < kTwoPartMinimum) return length;
+  std::uint64_t pos = length / 2;
+  for (;;) {
+    pos = FindLineEnd(data, pos, length);
+    while (pos < length && IsLineEnd(static_cast<unsigned char>(data[pos]))) ++pos;
+    if (pos + 1 >= length) return length;
+    if (data[pos] == '0' && data[pos + 1] == ' ') return pos;
+  }
+}
+
+// Runs first and second at once when together is true, otherwise one after the other.
+template <class First, class Second>
+void RunBoth(bool together, First&& first, Second&& second) {
+  if (together) {
+    RunSideBySide(first, second);
+  } else {
+    first();
+    second();
+  }
+}
+
+}  // namespace
+
+void CKinpruneDoc::LoadPass(StatusSink* status) {
+  const char* data = fileData.data();
+  const std::uint64_t length = fileLength;
+  constexpr std::uint64_t kByteOrderMarkSize = 3;
+  const std::uint64_t begin = hasByteOrderMark ? kByteOrderMarkSize : 0;
+  const std::uint64_t split = std::max(begin, SecondPartStart(data, length));
+  const bool twoParts = split < length;
+
+  LoadedPart parts[2];
+  LoadProgress progress(status, length);
+  LoadProgress heldProgress(status != nullptr ? &parts[1].heldPercents : nullptr, length);
+  RunBoth(
+      twoParts,
+      [&] {
+        ScanPart(data, length, begin, split, parts[0], progress);
+        SortPart(parts[0], data, length);
+      },
+      [&] {
+        ScanPart(data, length, split, length, parts[1], heldProgress);
+        SortPart(parts[1], data, length);
+      });
+  progress.ReachAll(parts[1].heldPercents);
+  firstLineOffset = parts[0].firstLine != kNoRecord ? parts[0].firstLine : parts[1].firstLine;
   readPos = length;
 
-  BuildRecordOffsets(recordOffsets, loaded.records, data, length);
-  loaded.records = {};
-  BuildIndividualTables(individualsByName, individualByXref, loaded, fileData.data());
+  EntriesInFileOrder entries[2];
+  RunBoth(
+      twoParts,
+      [&] {
+        BuildIndividualsByName(individualsByName, parts, entries, data);
+        for (LoadedPart& part : parts) {
+          part.names = {};
+          part.nameBytes = {};
+        }
+      },
+      [&] {
+        BuildRecordOffsets(recordOffsets, parts[0], parts[1], data, length);
+        for (LoadedPart& part : parts) part.records = {};
+      });
+  auto xrefOf = [=](const SortKey& key) { return std::string_view(data + key.payload, key.size); };
+  RunBoth(
+      twoParts, [&] { SortKeys(parts[0].xrefs, xrefOf); }, [&] { SortKeys(parts[1].xrefs, xrefOf); });
+  BuildIndividualByXref(individualByXref, parts, entries, data);
 }
+
 
 bool CKinpruneDoc::NamesOpenedFile(const std::string& path) const {
   if (sourcePath.empty()) return false;

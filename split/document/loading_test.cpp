@@ -225,6 +225,106 @@ TEST(LoadPassTest, TablesOrderLikeBytesWhateverTheLengthOfNamesAndXrefs) {
   }
 }
 
+namespace {
+
+// A file of several MiB (large files are scanned in two parts at once) and the tables and
+// status texts it must give, worked out here without the document.
+struct LargeFile {
+  std::string text;
+  std::vector<std::pair<std::string, std::string>> listing;  // name, xref; equal names in file order
+  std::map<std::string, std::string> nameOfXref;             // the later individual wins
+  std::map<std::string, std::uint64_t> offsetOfXref;         // the later record wins
+  std::vector<std::string> statusTexts;
+};
+
+// Individuals whose names and identifiers repeat all over the file (so that equal ones fall in
+// both parts), families, a padding note per individual, then trailer lines.
+LargeFile MakeLargeFile(const std::string& lineEnd, const std::string& trailer) {
+  const std::vector<std::string> names = {"John /Smith/", "john /smith/ jr", "Anne", "/McDonald/",
+                                          "Mary Anne /Smith/", "Wilhelmina Theodora /Abercrombie-Smythe/",
+                                          "/Smith/", "\xc3\xa9mile /\xc3\x89tienne/"};
+  const std::string padding(180, 'x');
+  LargeFile file;
+  std::string& text = file.text;
+  text = "\xEF\xBB\xBF" "0 HEAD" + lineEnd;
+  std::mt19937 random(5);
+  for (int k = 0; text.size() < (std::size_t{5} << 20); ++k) {
+    // Every 500th identifier is used again much later; every 700th is empty ("@@").
+    const std::string xref = k % 700 == 699 ? ""
+                             : k % 500 == 0 ? "D" + std::to_string(k % 3)
+                                            : "I" + std::to_string(k);
+    const std::string name = names[random() % names.size()];
+    file.offsetOfXref[xref] = text.size();
+    text += "0 @" + xref + "@ INDI" + lineEnd + "1 NAME " + name + lineEnd + "1 NOTE " + padding +
+            lineEnd + "2 CONT " + padding + lineEnd;
+    if (k % 3 == 0) {
+      const std::string family = "F" + std::to_string(k % 1000);
+      file.offsetOfXref[family] = text.size();
+      text += "0 @" + family + "@ FAM" + lineEnd + "1 HUSB @" + xref + "@" + lineEnd;
+    }
+    std::string shown = CKinpruneDoc::BuildDisplayName(name);
+    CKinpruneDoc::ProperCaseName(shown);
+    file.listing.emplace_back(shown, xref);
+    file.nameOfXref[xref] = shown;
+  }
+  text += trailer;
+  std::stable_sort(file.listing.begin(), file.listing.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+
+  // One text per whole percent of the file read, counted at the end of each non-blank line.
+  int shown = -1;
+  for (std::size_t pos = 3; pos < text.size();) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+    std::size_t next = end;
+    if (next < text.size()) ++next;
+    if (next < text.size() && (text[next] == '\r' || text[next] == '\n')) ++next;
+    const int percent = static_cast<int>(next * 100 / text.size());
+    if (end > pos && percent != shown) {
+      shown = percent;
+      file.statusTexts.push_back("Loading File " + std::to_string(percent) + "%");
+    }
+    pos = next;
+  }
+  return file;
+}
+
+}  // namespace
+
+TEST(LoadPassTest, LargeFilesGiveTheSameTablesAsSmallOnes) {
+  // A long run of notes after the individuals leaves the second half without a record start
+  // but the trailer's.
+  std::string notes;
+  while (notes.size() < (std::size_t{6} << 20)) notes += "2 CONT " + std::string(100, 'n') + "\n";
+  const std::vector<std::pair<std::string, std::string>> variants = {
+      {"\r\n", "0 TRLR\r\n"}, {"\n", "0 TRLR"}, {"\r", "\r\r0 @T1@ NOTE\r"},
+      {"\n", "0 @T1@ NOTE\n" + notes + "0 TRLR\n"}};
+  for (const auto& [lineEnd, trailer] : variants) {
+    LargeFile file = MakeLargeFile(lineEnd, trailer);
+    if (trailer.find("T1") != std::string::npos) {
+      file.offsetOfXref["T1"] = file.text.size() - trailer.size() + trailer.find('0');
+    }
+    CKinpruneDoc doc;
+    doctest::RecordingSink sink;
+    ASSERT_TRUE(doc.LoadFromMemory(file.text, "large.ged", &sink).ok);
+
+    std::vector<std::pair<std::string, std::string>> listed;
+    for (const auto& [name, entry] : doc.individualsByName) listed.emplace_back(name, entry.xref);
+    EXPECT_TRUE(listed == file.listing) << "line end " << lineEnd.size();
+    std::map<std::string, std::uint64_t> offsets(doc.recordOffsets.begin(), doc.recordOffsets.end());
+    EXPECT_TRUE(offsets == file.offsetOfXref);
+    std::map<std::string, std::string> byXref;
+    for (const auto& [xref, entry] : doc.individualByXref) byXref[xref] = entry->name;
+    EXPECT_TRUE(byXref == file.nameOfXref);
+    EXPECT_EQ(sink.texts, file.statusTexts);
+
+    // The header record is still the first line after the byte-order mark.
+    DocLine line;
+    doc.readPos = 0;
+    ASSERT_TRUE(doc.ReadLine(line));
+    EXPECT_EQ(line.start, 3u);
+  }
+}
+
 TEST(LoadPassTest, ByteOrderIsTheOrderOfStdString) {
   std::mt19937 random(11);
   const std::string alphabet("\x00\x01" "aAzZ09@\x7f\x80\xff", 12);
