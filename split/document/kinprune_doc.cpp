@@ -326,6 +326,10 @@ void CKinpruneDoc::DeleteContents() {
   individualsByName.clear();
   recordOffsets.clear();
   individualByXref.clear();
+  // The tables are empty: their node blocks go back at once.
+  nodeStores.names.release();
+  nodeStores.records.release();
+  nodeStores.xrefs.release();
 }
 
 OpenOutcome CKinpruneDoc::OnOpenDocument(const std::string& path, StatusSink* status) {

@@ -358,6 +358,29 @@ TEST(LoadPassTest, ShowsEachLoadingPercentOnce) {
   EXPECT_TRUE(doc.individualsByName.empty() && doc.recordOffsets.empty());
 }
 
+TEST(OpenDocumentTest, EachLoadStartsFromEmptyTables) {
+  // The tables' nodes are given back all at once when a document is cleared; entries added
+  // after a load (a pointer to a missing record) go with them, and the next load starts clean.
+  const std::string first = "0 @I1@ INDI\n1 NAME Ann /Lee/\n0 @F1@ FAM\n1 HUSB @I1@\n";
+  const std::string second = "0 HEAD\n0 @I2@ INDI\n1 NAME Bob /Kay/\n0 @I3@ INDI\n";
+  CKinpruneDoc doc;
+  for (int round = 0; round < 3; ++round) {
+    Load(doc, first);
+    EXPECT_EQ(doc.RecordOffset("NOWHERE"), CKinpruneDoc::kNoRecord);
+    EXPECT_EQ(doc.recordOffsets.size(), 3u);
+    EXPECT_EQ(Listing(doc), (std::vector<std::string>{"I1=Lee, Ann"}));
+
+    Load(doc, second);
+    EXPECT_EQ(Listing(doc), (std::vector<std::string>{"I3=!Unknown", "I2=Kay, Bob"}));
+    std::map<std::string, std::uint64_t> offsets(doc.recordOffsets.begin(), doc.recordOffsets.end());
+    EXPECT_EQ(offsets, (std::map<std::string, std::uint64_t>{{"I2", 7}, {"I3", 36}}));
+    ASSERT_NE(doc.FindIndividual("I2"), nullptr);
+    EXPECT_EQ(doc.FindIndividual("I2")->name, "Kay, Bob");
+    EXPECT_EQ(doc.FindIndividual("I1"), nullptr);
+    EXPECT_EQ(doc.RecordOffset("I3"), 36u);
+  }
+}
+
 TEST(OpenDocumentTest, RefusesUtf16AndKeepsThePreviousDocument) {
   gedtest::ScopedTempDir dir;
   const std::string good = dir.File("good.ged");
