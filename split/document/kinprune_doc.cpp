@@ -269,6 +269,22 @@ void AppendDisplayName(std::string& out, std::string_view nameValue) {
   }
 }
 
+// What the capitalisation rule needs to know of a byte, looked up once per byte.
+enum NameByteClass : unsigned char { kWordByte = 1, kRomanLetter = 2 };
+
+struct NameByteClasses {
+  unsigned char of[256] = {};
+  constexpr NameByteClasses() {
+    for (int c = 0; c < 256; ++c) {
+      const auto byte = static_cast<unsigned char>(c);
+      const char lower = ToLowerAscii(static_cast<char>(byte));
+      of[c] = static_cast<unsigned char>((IsWordCharacter(byte) ? kWordByte : 0) |
+                                         (lower == 'i' || lower == 'v' || lower == 'x' ? kRomanLetter : 0));
+    }
+  }
+};
+constexpr NameByteClasses kNameByteClasses;
+
 // The list's capitalisation rule over name[0, size), in place.
 void ProperCaseBytes(char* name, std::size_t size) {
   bool atWordStart = true;
@@ -279,10 +295,9 @@ void ProperCaseBytes(char* name, std::size_t size) {
   };
 
   for (std::size_t j = 0; j < size; ++j) {
-    const auto c = static_cast<unsigned char>(name[j]);
-    if (IsWordCharacter(c)) {
-      const char lower = ToLowerAscii(static_cast<char>(c));
-      if (lower != 'i' && lower != 'v' && lower != 'x') allRoman = false;
+    const unsigned char byteClass = kNameByteClasses.of[static_cast<unsigned char>(name[j])];
+    if (byteClass & kWordByte) {
+      if (!(byteClass & kRomanLetter)) allRoman = false;
       if (atWordStart) {
         name[j] = ToUpperAscii(name[j]);
         const bool hasNext = j + 1 < size;
@@ -421,11 +436,11 @@ std::uint64_t BigEndianBytes(std::string_view text, std::size_t from) {
     if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap64(value);
     return value;
   }
-  for (std::size_t k = from; k < from + 8; ++k) {
-    value <<= 8;
-    if (k < text.size()) value |= static_cast<unsigned char>(text[k]);
-  }
-  return value;
+  // Only the bytes there are, then the zero bytes after them in one shift.
+  std::size_t k = from;
+  for (; k < text.size(); ++k) value = (value << 8) | static_cast<unsigned char>(text[k]);
+  const std::size_t missing = from + 8 - k;
+  return missing == 8 ? 0 : value << (8 * missing);
 }
 
 SortKey MakeSortKey(std::string_view text, std::size_t index, std::uint64_t payload = 0) {
@@ -437,11 +452,12 @@ SortKey MakeSortKey(std::string_view text, std::size_t index, std::uint64_t payl
 template <class TextOf>
 std::string KeyText(const SortKey& key, TextOf textOf) {
   if (key.size > kKeyPrefix) return std::string(textOf(key));
-  char bytes[kKeyPrefix];
-  for (std::size_t k = 0; k < 8; ++k) {
-    bytes[k] = static_cast<char>(key.high >> (56 - 8 * k));
-    bytes[8 + k] = static_cast<char>(key.low >> (56 - 8 * k));
+  std::uint64_t words[2] = {key.high, key.low};
+  if constexpr (std::endian::native == std::endian::little) {
+    for (std::uint64_t& word : words) word = __builtin_bswap64(word);
   }
+  char bytes[kKeyPrefix];
+  std::memcpy(bytes, words, kKeyPrefix);
   return std::string(bytes, key.size);
 }
 
