@@ -396,3 +396,45 @@ TEST(SubsetWriterTest, SameSubsetWhateverTheXrefsAreCalled) {
     ASSERT_EQ(outputs[0], outputs[1]);
   }
 }
+
+TEST(SaveSubsetTest, ManyBlocksWithoutStatusTexts) {
+  // Without a status sink the blocks are written by a second thread; the file must still be the
+  // stream's bytes, and a write failing after the first blocks must still fail the save.
+  std::string text = "0 HEAD\n";
+  const std::string note(200, 'n');
+  for (int id = 0; id < 20000; ++id) {
+    text += "0 @I" + std::to_string(id) + "@ INDI\n1 NAME A" + std::to_string(id) + " /B/\n1 NOTE " +
+            note + "\n";
+  }
+  gedtest::ScopedTempDir dir;
+  const std::string source = dir.File("source.ged");
+  gedtest::WriteFileBytes(source, text);
+  CKinpruneDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(source).ok);
+  for (auto& [name, entry] : doc.individualsByName) entry.selected = true;
+  const std::string expected = Subset(doc);
+  ASSERT_GT(expected.size(), std::size_t{3} << 20);
+
+  const std::string dest = dir.File("dest.ged");
+  SaveOutcome outcome = doc.SaveSubset(dest);
+  ASSERT_TRUE(outcome.Saved()) << outcome.error;
+  EXPECT_TRUE(gedtest::ReadFileBytes(dest) == expected);
+
+  gedtest::WriteFileBytes(dest, "old contents");
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = std::size_t{3} << 19;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  outcome = doc.SaveSubset(dest);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(outcome.result, SaveOutcome::Result::Failed);
+  // The reason is the failed write's own, taken on the thread that wrote.
+  EXPECT_NE(outcome.error.find(dest + " (File too large)"), std::string::npos) << outcome.error;
+  EXPECT_EQ(gedtest::ReadFileBytes(dest), "old contents");
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) ++files;
+  EXPECT_EQ(files, 2u);
+}
