@@ -1,8 +1,8 @@
 // subset_writer.cpp - writing the selected individuals with their reference closure, and the safe
 // replacement of the destination file.
-#include <fcntl.h>     // ::fchmod
+#include <fcntl.h>     // ::fchmod, ::sync_file_range
 #include <stdlib.h>    // ::mkstemp
-#include <sys/stat.h>  // ::stat, ::umask
+#include <sys/stat.h>  // ::stat, ::fstat, ::umask
 #include <unistd.h>    // ::access, ::write, ::fsync, ::close, ::unlink
 
 #include <algorithm>   // std::sort
@@ -147,11 +147,13 @@ struct CKinpruneDoc::Writer {
   /// Lets a second thread write the blocks while the next ones are gathered. Only for a save
   /// without status texts: a failed write shows up one block later there, and the percentages
   /// shown must stop where the failure happened.
-  void WriteInBackground() {
+  /// False when no thread could be started: every block is then written in turn.
+  bool WriteInBackground() {
     try {
       background.emplace(drain);
+      return true;
     } catch (const std::system_error&) {
-      // No thread to be had: every block is written in turn, as without this call.
+      return false;
     }
   }
 
@@ -556,6 +558,20 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// Asks the kernel to start writing bytes [offset, offset + length) of fd to the disk now, so
+// that the disk works while the rest of the subset is gathered instead of only during the final
+// fsync. Only a request, without waiting: write errors are still reported by that fsync.
+void StartWriteback(int fd, std::uint64_t offset, std::size_t length) {
+#ifdef SYNC_FILE_RANGE_WRITE
+  ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(length),
+                    SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd;
+  (void)offset;
+  (void)length;
+#endif
+}
+
 // Permissions of the new file: those of the file it replaces, or the usual ones for a new file.
 void TakeOverPermissions(int fd, const std::filesystem::path& replaced) {
   struct stat existing {};
@@ -579,12 +595,21 @@ bool IsSpecialFile(const std::filesystem::path& target) {
 }  // namespace
 
 bool CKinpruneDoc::WriteSubsetTo(int fd, StatusSink* status, int& error) {
+  struct stat info {};
+  const bool regularFile = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  bool writebackEarly = false;  // set before the first block, read by the thread that writes
+  std::uint64_t writtenBytes = 0;
   Writer writer(*this, status, [&](std::string_view bytes) {
-    if (WriteAll(fd, bytes)) return true;
-    error = errno;
-    return false;
+    if (!WriteAll(fd, bytes)) {
+      error = errno;
+      return false;
+    }
+    if (writebackEarly) StartWriteback(fd, writtenBytes, bytes.size());
+    writtenBytes += bytes.size();
+    return true;
   });
-  if (status == nullptr) writer.WriteInBackground();
+  // Only from the writing thread: in step with the gathering, the requests would hold it up.
+  if (status == nullptr) writebackEarly = writer.WriteInBackground() && regularFile;
   try {
     return writer.Run(false);
   } catch (const std::bad_alloc&) {
