@@ -114,6 +114,25 @@ bool IsMemberTag(std::string_view tag) {
 constexpr std::int64_t kLevellessDepth = std::int64_t{CKinpruneDoc::kSaturatedLevel} + 1;
 constexpr std::int64_t kNoSkip = std::numeric_limits<std::int64_t>::max();
 
+// Offset just past the terminator of a line that ends at end (a CR or LF, with at most one more
+// CR or LF), as the document's reader counts it.
+std::uint64_t PastLineEnd(const char* data, std::uint64_t end, std::uint64_t length) {
+  if (end >= length) return length;
+  ++end;
+  if (end < length && (data[end] == '\r' || data[end] == '\n')) ++end;
+  return end;
+}
+
+// True when the line whose first byte after blanks is data[first] has level 0: its level number
+// is a run of zeros (a line without a level number has none).
+bool IsLevelZero(const char* data, std::uint64_t first, std::uint64_t end) {
+  if (data[first] < '0' || data[first] > '9') return false;
+  for (std::uint64_t k = first; k < end && data[k] >= '0' && data[k] <= '9'; ++k) {
+    if (data[k] != '0') return false;
+  }
+  return true;
+}
+
 std::int64_t Depth(const DocLine& line) { return line.hasLevel ? line.level : kLevellessDepth; }
 bool EndsRecord(const DocLine& line) { return line.hasLevel && line.level == 0; }
 
@@ -286,14 +305,38 @@ struct CKinpruneDoc::Writer {
     for (std::size_t k = 0; k < records.size(); ++k) {
       if (k + kRecordsAhead < records.size()) PrefetchRecordStart(records[k + kRecordsAhead].offset);
       if (!doc.BeginRecordAt(records[k].offset, line)) continue;
-      do {
-        if (line.hasLevel && IsPointerValue(line.value)) QueueSoon(PointerXref(line.value));
-      } while (doc.NextRecordLine(line));
+      if (line.hasLevel && IsPointerValue(line.value)) QueueSoon(PointerXref(line.value));
+      QueuePointersOfRecordBody(line);
       // Every pointer line of the record is queued (or will be before the closure starts), so
       // each target is needed from now on.
       needed.At(records[k].id) = Progress::Complete;
     }
     while (!pointersAhead.Empty()) Queue(pointersAhead.Pop());
+  }
+
+  // QueueSoon for the pointer of every line after the level-0 line just read, up to the next
+  // level-0 line, as a walk with NextRecordLine would. Only a line whose last byte is '@' can
+  // hold a pointer, and only a line whose level is 0 ends the record, so the others are passed
+  // over without being taken apart. Leaves readPos somewhere inside the record.
+  void QueuePointersOfRecordBody(DocLine& line) {
+    const char* data = doc.fileData.data();
+    const std::uint64_t length = doc.fileLength;
+    std::uint64_t start = doc.readPos;
+    while (start < length) {
+      const auto end = static_cast<std::uint64_t>(gedtext::FindLineEnd(data + start, data + length) - data);
+      const std::uint64_t next = PastLineEnd(data, end, length);
+      std::uint64_t first = start;
+      while (first < end && (data[first] == ' ' || data[first] == '\t')) ++first;
+      if (first < end) {
+        if (IsLevelZero(data, first, end)) return;
+        if (data[end - 1] == '@') {
+          doc.readPos = start;
+          doc.ReadLine(line);
+          if (line.hasLevel && IsPointerValue(line.value)) QueueSoon(PointerXref(line.value));
+        }
+      }
+      start = next;
+    }
   }
 
   // The records of the selected individuals, in the list's order, each marked as read.

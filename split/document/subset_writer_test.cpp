@@ -186,6 +186,24 @@ TEST(SubsetWriterTest, SkipLevelsAndOddLines) {
                                                 "2147483647 DEEP", "1 _NOTE kept", "0 TRLR"}));
 }
 
+TEST(SubsetWriterTest, SelectedRecordsPointersWhateverTheirLines) {
+  // A selected individual's lines are gone through for pointers: blank lines, CR and LF CR line
+  // ends, a line without a level (never a pointer, even ending in '@'), values that merely end
+  // in '@' or have a blank after it, and a level written "00", which ends the record.
+  CKinpruneDoc doc;
+  Load(doc,
+       "0 HEAD\n"
+       "0 @I1@ INDI\n1 NAME A /B/\n \t \n1 NOTE @N1@\r2 SOUR @S1@\n\rjunk @N2@\n"
+       "1 NOTE text@\n1 NOTE @N3@ \n00 @N4@ NOTE four\n1 SOUR @S2@\n"
+       "0 @N1@ NOTE one\n0 @N2@ NOTE two\n0 @N3@ NOTE three\n0 @S1@ SOUR\n0 @S2@ SOUR\n");
+  Select(doc, {"I1"});
+  EXPECT_EQ(Subset(doc), Crlf({"0 HEAD ",
+                               "0 @I1@ INDI", "1 NAME A /B/", "1 NOTE @N1@", "2 SOUR @S1@",
+                               "junk @N2@", "1 NOTE text@", "1 NOTE @N3@ ",
+                               "0 @N1@ NOTE one", "0 @S1@ SOUR",
+                               "0 TRLR"}));
+}
+
 TEST(SubsetWriterTest, FirstRecordIsWrittenOnceAsTheHeaderCopy) {
   CKinpruneDoc doc;
   Load(doc, "0 @I1@ INDI\n1 FAMS @F1@\n0 @I2@ INDI\n1 FAMS @F1@\n"
