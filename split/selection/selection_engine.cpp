@@ -1,11 +1,13 @@
 // selection_engine.cpp - selection state, everyone/invert/undo, and the family-link traversals.
 #include "selection_engine.h"
 
-#include <algorithm>  // std::sort, std::fill, std::min
+#include <algorithm>  // std::sort, std::fill, std::min, std::max
 #include <array>      // std::array
 #include <bit>        // std::endian
 #include <cstdint>    // std::uint32_t, std::uint64_t
+#include <cstring>    // std::memcpy
 #include <iterator>   // std::size
+#include <memory>     // std::unique_ptr, std::make_unique
 #include <string>     // std::to_string
 #include <vector>     // std::vector
 
@@ -26,11 +28,36 @@ std::string IndividualsFound(std::size_t count) {
   return std::to_string(count) + " individuals found";
 }
 
+// Copies of the xrefs one traversal keeps, in blocks that never move. The pointer values the
+// xrefs come from lie all over the file; the copies of one step lie together, so going through
+// a step (hashing each xref to fetch its record) touches little memory.
+class XrefStore {
+ public:
+  /// A copy of xref that lives as long as the store.
+  std::string_view Keep(std::string_view xref) {
+    if (xref.empty()) return {};
+    if (xref.size() > kBlockSize - used) {
+      blocks.push_back(std::make_unique<char[]>(std::max(kBlockSize, xref.size())));
+      used = 0;
+    }
+    char* copy = blocks.back().get() + used;
+    std::memcpy(copy, xref.data(), xref.size());
+    used += xref.size();
+    return {copy, xref.size()};
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = std::size_t{64} << 10;
+  std::vector<std::unique_ptr<char[]>> blocks;
+  std::size_t used = kBlockSize;  // of the last block; full until there is one
+};
+
 // A set of xrefs for one traversal: membership by hash, iteration in byte order. The xrefs are
-// views of bytes that outlive the traversal (pointer values in the document's data, the start
-// argument), so nothing is copied or allocated per xref.
+// views of copies in the traversal's store, made when an xref first enters one of its sets.
 class ViewSet {
  public:
+  explicit ViewSet(XrefStore& store) : store(store) {}
+
   bool Contains(std::string_view xref) const {
     return table.Find(xref, XrefHead(xref)) != nullptr;
   }
@@ -41,16 +68,19 @@ class ViewSet {
     }
     const std::uint64_t head = XrefHead(xref);
     if (table.Find(xref, head) != nullptr) return;
-    table.Place(Slot{head, static_cast<std::uint32_t>(xref.size()), true, xref.data()});
-    items.push_back(Item{OrderOfHead(head), xref});
-    sorted = items.size() < 2;
+    Add(store.Keep(xref), head);
   }
 
+  /// Inserts the xrefs of other, a set of the same traversal.
   void InsertAll(ViewSet& other) {
     const std::size_t total = items.size() + other.items.size();
     // Grown once to the size the insertions need, rather than by doubling on the way.
     if (table.FullAfter(total)) table.Rehash(2 * total + 16);
-    for (const Item& item : other.items) Insert(item.xref);
+    for (const Item& item : other.items) {
+      const std::uint64_t head = XrefHead(item.xref);
+      // Kept in the store already.
+      if (table.Find(item.xref, head) == nullptr) Add(item.xref, head);
+    }
   }
 
   /// The xrefs in byte order. Valid until the next change of this set.
@@ -96,6 +126,13 @@ class ViewSet {
     std::string_view xref;
   };
 
+  // Adds a kept xref that is not in the set; the table has room for it.
+  void Add(std::string_view kept, std::uint64_t head) {
+    table.Place(Slot{head, static_cast<std::uint32_t>(kept.size()), true, kept.data()});
+    items.push_back(Item{OrderOfHead(head), kept});
+    sorted = items.size() < 2;
+  }
+
   static std::uint64_t OrderOfHead(std::uint64_t head) {
     if constexpr (std::endian::native == std::endian::big) {
       return head;
@@ -104,6 +141,7 @@ class ViewSet {
     }
   }
 
+  XrefStore& store;
   XrefSlotTable<Slot> table;
   std::vector<Item> items;
   std::vector<std::string_view> views;  // Sorted()'s result
@@ -204,10 +242,11 @@ void MergeInto(ViewSet& target, ViewSet& source) {
 
 /// The working sets of one traversal.
 struct SelectionEngine::FloodSets {
-  ViewSet pendingIndividuals;
-  ViewSet doneIndividuals;
-  ViewSet pendingFamilies;
-  ViewSet doneFamilies;
+  XrefStore store;  // first: outlives the sets that view into it
+  ViewSet pendingIndividuals{store};
+  ViewSet doneIndividuals{store};
+  ViewSet pendingFamilies{store};
+  ViewSet doneFamilies{store};
 };
 
 SelectionEngine::SelectionEngine(CKinpruneDoc& document, SelectionReporter* reporter)
@@ -392,7 +431,7 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
 void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOptions& options,
                                       SelectionTarget target) {
   FloodSets sets;
-  ViewSet spouseAncestryFamilies;
+  ViewSet spouseAncestryFamilies{sets.store};
 
   if (options.includeAncestorTree && options.excludeFamiliesOfSpouses) {
     ForEachLink(document, start, [&](std::string_view tag, std::string_view xref) {
@@ -469,7 +508,7 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
 void SelectionEngine::SelectDescendants(std::string_view start, const DescendantOptions& options,
                                         SelectionTarget target) {
   FloodSets sets;
-  ViewSet spousesFound;
+  ViewSet spousesFound{sets.store};
 
   Insert(sets.pendingIndividuals, start);
   const std::int32_t generations = options.generations;
