@@ -1,11 +1,12 @@
 // subset_writer.cpp - writing the selected individuals with their reference closure, and the safe
 // replacement of the destination file.
-#include <fcntl.h>     // ::fchmod
+#include <fcntl.h>     // ::fchmod, ::sync_file_range
 #include <stdlib.h>    // ::mkstemp
-#include <sys/stat.h>  // ::stat, ::umask
+#include <sys/stat.h>  // ::stat, ::fstat, ::umask
 #include <unistd.h>    // ::access, ::write, ::fsync, ::close, ::unlink
 
 #include <algorithm>   // std::sort
+#include <array>       // std::array
 #include <cerrno>      // errno
 #include <charconv>    // std::to_chars
 #include <cstdio>      // std::rename
@@ -13,11 +14,14 @@
 #include <filesystem>  // std::filesystem::path
 #include <functional>  // std::function
 #include <new>         // std::bad_alloc
+#include <optional>    // std::optional
 #include <ostream>     // std::ostream
+#include <system_error>   // std::system_error
 #include <unordered_map>  // std::unordered_multimap
 #include <utility>        // std::pair, std::as_const
 #include <vector>      // std::vector
 
+#include "block_writer.h"
 #include "file_identity.h"
 #include "kinprune_doc.h"
 #include "line_reader.h"
@@ -62,6 +66,37 @@ struct RecordToWrite {
   bool operator<(const RecordToWrite& other) const { return offset < other.offset; }
 };
 
+// The record of a selected individual: where it starts and its table entry's id.
+struct IndividualRecord {
+  std::uint64_t offset;
+  std::uint32_t id;
+  bool operator<(const IndividualRecord& other) const { return offset < other.offset; }
+};
+
+// Xrefs held back for a fixed number of steps, first in first out, so that what their lookups
+// need from memory can be fetched meanwhile. The views must outlive their time in the queue.
+class XrefsAhead {
+ public:
+  bool Empty() const { return count == 0; }
+  bool Full() const { return count == kDistance; }
+  void Push(std::string_view xref) {
+    items[(first + count) % kDistance] = xref;
+    ++count;
+  }
+  std::string_view Pop() {
+    const std::string_view xref = items[first];
+    first = (first + 1) % kDistance;
+    --count;
+    return xref;
+  }
+
+ private:
+  static constexpr std::size_t kDistance = 16;
+  std::array<std::string_view, kDistance> items{};
+  std::size_t first = 0;
+  std::size_t count = 0;
+};
+
 // One xref on the closure's work list.
 struct QueuedRecord {
   std::string_view xref;  // a pointer value in fileData or an entry's xref: outlives the save
@@ -78,6 +113,25 @@ bool IsMemberTag(std::string_view tag) {
 // Depth of a line for the skip rules: a line without a level number is deeper than any line.
 constexpr std::int64_t kLevellessDepth = std::int64_t{CKinpruneDoc::kSaturatedLevel} + 1;
 constexpr std::int64_t kNoSkip = std::numeric_limits<std::int64_t>::max();
+
+// Offset just past the terminator of a line that ends at end (a CR or LF, with at most one more
+// CR or LF), as the document's reader counts it.
+std::uint64_t PastLineEnd(const char* data, std::uint64_t end, std::uint64_t length) {
+  if (end >= length) return length;
+  ++end;
+  if (end < length && (data[end] == '\r' || data[end] == '\n')) ++end;
+  return end;
+}
+
+// True when the line whose first byte after blanks is data[first] has level 0: its level number
+// is a run of zeros (a line without a level number has none).
+bool IsLevelZero(const char* data, std::uint64_t first, std::uint64_t end) {
+  if (data[first] < '0' || data[first] > '9') return false;
+  for (std::uint64_t k = first; k < end && data[k] >= '0' && data[k] <= '9'; ++k) {
+    if (data[k] != '0') return false;
+  }
+  return true;
+}
 
 std::int64_t Depth(const DocLine& line) { return line.hasLevel ? line.level : kLevellessDepth; }
 bool EndsRecord(const DocLine& line) { return line.hasLevel && line.level == 0; }
@@ -109,6 +163,22 @@ struct CKinpruneDoc::Writer {
     buffer.reserve(kBufferSize);
   }
 
+  /// Lets a second thread write the blocks while the next ones are gathered. Only for a save
+  /// without status texts: a failed write shows up one block later there, and the percentages
+  /// shown must stop where the failure happened.
+  /// False when no thread could be started: every block is then written in turn.
+  bool WriteInBackground() {
+    try {
+      background.emplace(drain);
+      return true;
+    } catch (const std::system_error&) {
+      return false;
+    }
+  }
+
+  /// Waits until the background thread, if any, has written what it was given and ends it.
+  void StopBackground() { background.reset(); }
+
   /// The whole pass; false when the drain failed. "File written" is left to the caller when
   /// announceDone is false (the file is not in place before its rename).
   bool Run(bool announceDone) {
@@ -118,7 +188,7 @@ struct CKinpruneDoc::Writer {
     CloseOverReferences();
     WriteRecords();
     Append("0 TRLR\r\n");
-    if (!Flush()) return false;
+    if (!FlushAll()) return false;
     if (announceDone) SetStatus("File written");
     return true;
   }
@@ -155,8 +225,18 @@ struct CKinpruneDoc::Writer {
   }
 
   bool Flush() {
-    if (!failed && !buffer.empty() && !drain(buffer)) failed = true;
+    if (!failed && !buffer.empty() && !WriteBlock()) failed = true;
     buffer.clear();
+    return !failed;
+  }
+
+  // Writes the buffer, or hands it to the background thread; false on a failure known so far.
+  bool WriteBlock() { return background ? background->HandOver(buffer) : drain(buffer); }
+
+  // The last Flush, and waiting until every block is written.
+  bool FlushAll() {
+    Flush();
+    if (background && !background->Finish()) failed = true;
     return !failed;
   }
 
@@ -212,46 +292,144 @@ struct CKinpruneDoc::Writer {
     }
   }
 
+  // Every pointer of a selected individual's record counts, whatever its tag and depth: more
+  // than a scan by the closure's rules would find, so the record need not be read again. The
+  // needed set the closure ends with does not depend on the order of the work, so the records
+  // are read in file order rather than the list's, and each lookup is started (its index slot
+  // fetched) a few lookups before it is made.
   void ScanSelectedIndividuals() {
+    constexpr std::size_t kRecordsAhead = 4;
+    std::vector<IndividualRecord> records = FindSelectedRecords();
+    std::sort(records.begin(), records.end());
+    DocLine line;
+    for (std::size_t k = 0; k < records.size(); ++k) {
+      if (k + kRecordsAhead < records.size()) PrefetchRecordStart(records[k + kRecordsAhead].offset);
+      if (!doc.BeginRecordAt(records[k].offset, line)) continue;
+      if (line.hasLevel && IsPointerValue(line.value)) QueueSoon(PointerXref(line.value));
+      QueuePointersOfRecordBody(line);
+      // Every pointer line of the record is queued (or will be before the closure starts), so
+      // each target is needed from now on.
+      needed.At(records[k].id) = Progress::Complete;
+    }
+    while (!pointersAhead.Empty()) Queue(pointersAhead.Pop());
+  }
+
+  // QueueSoon for the pointer of every line after the level-0 line just read, up to the next
+  // level-0 line, as a walk with NextRecordLine would. Only a line whose last byte is '@' can
+  // hold a pointer, and only a line whose level is 0 ends the record, so the others are passed
+  // over without being taken apart. Leaves readPos somewhere inside the record.
+  void QueuePointersOfRecordBody(DocLine& line) {
+    const char* data = doc.fileData.data();
+    const std::uint64_t length = doc.fileLength;
+    std::uint64_t start = doc.readPos;
+    while (start < length) {
+      const auto end = static_cast<std::uint64_t>(gedtext::FindLineEnd(data + start, data + length) - data);
+      const std::uint64_t next = PastLineEnd(data, end, length);
+      std::uint64_t first = start;
+      while (first < end && (data[first] == ' ' || data[first] == '\t')) ++first;
+      if (first < end) {
+        if (IsLevelZero(data, first, end)) return;
+        if (data[end - 1] == '@') {
+          doc.readPos = start;
+          doc.ReadLine(line);
+          if (line.hasLevel && IsPointerValue(line.value)) QueueSoon(PointerXref(line.value));
+        }
+      }
+      start = next;
+    }
+  }
+
+  // The records of the selected individuals, in the list's order, each marked as read.
+  std::vector<IndividualRecord> FindSelectedRecords() {
     const std::uint64_t count = doc.individualsByName.size();
     std::uint64_t position = 0;
-    DocLine line;
+    std::vector<IndividualRecord> records;
+    XrefsAhead individualsAhead;
+    auto lookUp = [&](std::string_view xref) {
+      const CKinpruneDoc::RecordSlot& record = doc.RecordEntry(xref);
+      const IndividualRecord found{record.value, record.id};
+      records.push_back(found);
+      needed.At(found.id) = Progress::Scanned;
+    };
     for (const auto& [name, entry] : doc.individualsByName) {
       ShowPercent("Scanning Individuals ", position++, count);
       if (!entry.selected) continue;
-      const CKinpruneDoc::RecordSlot& record = doc.RecordEntry(entry.xref);
-      const std::uint64_t offset = record.value;
-      // Every pointer of the record counts here, whatever its tag and depth: more than a scan
-      // by the closure's rules would find, so the record need not be read again.
-      const std::uint32_t id = record.id;
-      needed.At(id) = Progress::Scanned;
-      if (!doc.BeginRecordAt(offset, line)) continue;
-      do {
-        if (line.hasLevel && IsPointerValue(line.value)) Queue(PointerXref(line.value));
-      } while (doc.NextRecordLine(line));
-      // Every pointer line of the record was queued, so each target is needed from now on.
-      needed.At(id) = Progress::Complete;
+      doc.PrefetchRecordEntry(entry.xref);
+      if (individualsAhead.Full()) lookUp(individualsAhead.Pop());
+      individualsAhead.Push(entry.xref);
     }
+    while (!individualsAhead.Empty()) lookUp(individualsAhead.Pop());
+    return records;
+  }
+
+  // Queue(xref) a few pointers later; the lookup's index slot is fetched meanwhile.
+  void QueueSoon(std::string_view xref) {
+    doc.PrefetchRecordEntry(xref);
+    if (pointersAhead.Full()) Queue(pointersAhead.Pop());
+    pointersAhead.Push(xref);
+  }
+
+  void PrefetchRecordStart(std::uint64_t offset) const {
+#if defined(__GNUC__) || defined(__clang__)
+    constexpr std::uint64_t kCacheLine = 64;
+    if (offset >= doc.fileLength) return;
+    const char* start = doc.fileData.data() + offset;
+    __builtin_prefetch(start);
+    if (offset + kCacheLine < doc.fileLength) __builtin_prefetch(start + kCacheLine);
+#else
+    (void)offset;
+#endif
   }
 
   // Reads the record of every queued xref for its pointers, until nothing is queued. The
   // needed set this ends with does not depend on the order of the work: an xref is queued at
   // most once, lines under a member pointer are read once their target is needed (at once, or
   // when the target's turn comes), and every other pointer's target is queued.
+  //
+  // So the work is done in rounds: each round takes what is queued, in file order, and what it
+  // queues waits for the next round. While one record is read, the bytes of a record a few
+  // places on are fetched, and the index slots of the pointers of a nearer one.
   void CloseOverReferences() {
+    constexpr std::size_t kRecordsAhead = 8;
+    constexpr std::size_t kTargetsAhead = 3;
+    std::vector<QueuedRecord> round;
     while (!workList.empty()) {
-      const QueuedRecord queued = workList.back();
-      workList.pop_back();
-      Progress& progress = needed.At(queued.id);
-      if (IsScanned(progress)) continue;
-      progress = Progress::Scanned;
-      ScanDeferred(queued.xref);
-      if (queued.offset != kNoRecord) {
-        doc.readPos = queued.offset;
-        DocLine line;
-        doc.ReadLine(line);
-        // A record none of whose lines were put aside has all its pointers' targets needed.
-        if (!ScanLines(0)) needed.At(queued.id) = Progress::Complete;
+      round.swap(workList);
+      workList.clear();
+      std::sort(round.begin(), round.end(),
+                [](const QueuedRecord& a, const QueuedRecord& b) { return a.offset < b.offset; });
+      for (std::size_t k = 0; k < round.size(); ++k) {
+        if (k + kRecordsAhead < round.size()) PrefetchRecordStart(round[k + kRecordsAhead].offset);
+        if (k + kTargetsAhead < round.size()) PrefetchPointerTargets(round[k + kTargetsAhead]);
+        ScanQueued(round[k]);
+      }
+    }
+  }
+
+  void ScanQueued(const QueuedRecord& queued) {
+    Progress& progress = needed.At(queued.id);
+    if (IsScanned(progress)) return;
+    progress = Progress::Scanned;
+    ScanDeferred(queued.xref);
+    if (queued.offset != kNoRecord) {
+      doc.readPos = queued.offset;
+      DocLine line;
+      doc.ReadLine(line);
+      // A record none of whose lines were put aside has all its pointers' targets needed.
+      if (!ScanLines(0)) needed.At(queued.id) = Progress::Complete;
+    }
+  }
+
+  // Asks for the index slots of the pointers in the record of queued, which is about to be
+  // read; moves readPos.
+  void PrefetchPointerTargets(const QueuedRecord& queued) {
+    if (queued.offset == kNoRecord || IsScanned(needed.Get(queued.id))) return;
+    doc.readPos = queued.offset;
+    DocLine line;
+    if (!doc.ReadLine(line)) return;
+    while (doc.ReadLine(line) && !EndsRecord(line)) {
+      if (line.hasLevel && IsPointerValue(line.value)) {
+        doc.PrefetchRecordEntry(PointerXref(line.value));
       }
     }
   }
@@ -273,6 +451,7 @@ struct CKinpruneDoc::Writer {
   }
 
   void ScanDeferred(std::string_view xref) {
+    if (deferredLines.empty()) return;
     auto [first, last] = deferredLines.equal_range(xref);
     if (first == last) return;
     std::vector<DeferredLines> due;
@@ -368,7 +547,10 @@ struct CKinpruneDoc::Writer {
   int lastPercent = -1;
   NeededRecords needed{doc.recordOffsets.size()};
   std::vector<QueuedRecord> workList;  // the Queued xrefs
+  XrefsAhead pointersAhead;            // pointers of selected individuals not queued yet
   std::unordered_multimap<std::string_view, DeferredLines> deferredLines;
+  // Last member: its destructor waits for the block in flight while the rest still exists.
+  std::optional<BackgroundBlockWriter> background;
 };
 
 bool CKinpruneDoc::WriteSubset(std::ostream& out, StatusSink* status) {
@@ -419,6 +601,20 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// Asks the kernel to start writing bytes [offset, offset + length) of fd to the disk now, so
+// that the disk works while the rest of the subset is gathered instead of only during the final
+// fsync. Only a request, without waiting: write errors are still reported by that fsync.
+void StartWriteback(int fd, std::uint64_t offset, std::size_t length) {
+#ifdef SYNC_FILE_RANGE_WRITE
+  ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(length),
+                    SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd;
+  (void)offset;
+  (void)length;
+#endif
+}
+
 // Permissions of the new file: those of the file it replaces, or the usual ones for a new file.
 void TakeOverPermissions(int fd, const std::filesystem::path& replaced) {
   struct stat existing {};
@@ -442,14 +638,25 @@ bool IsSpecialFile(const std::filesystem::path& target) {
 }  // namespace
 
 bool CKinpruneDoc::WriteSubsetTo(int fd, StatusSink* status, int& error) {
+  struct stat info {};
+  const bool regularFile = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  bool writebackEarly = false;  // set before the first block, read by the thread that writes
+  std::uint64_t writtenBytes = 0;
   Writer writer(*this, status, [&](std::string_view bytes) {
-    if (WriteAll(fd, bytes)) return true;
-    error = errno;
-    return false;
+    if (!WriteAll(fd, bytes)) {
+      error = errno;
+      return false;
+    }
+    if (writebackEarly) StartWriteback(fd, writtenBytes, bytes.size());
+    writtenBytes += bytes.size();
+    return true;
   });
+  // Only from the writing thread: in step with the gathering, the requests would hold it up.
+  if (status == nullptr) writebackEarly = writer.WriteInBackground() && regularFile;
   try {
     return writer.Run(false);
   } catch (const std::bad_alloc&) {
+    writer.StopBackground();
     error = ENOMEM;
     return false;
   }

@@ -186,6 +186,24 @@ TEST(SubsetWriterTest, SkipLevelsAndOddLines) {
                                                 "2147483647 DEEP", "1 _NOTE kept", "0 TRLR"}));
 }
 
+TEST(SubsetWriterTest, SelectedRecordsPointersWhateverTheirLines) {
+  // A selected individual's lines are gone through for pointers: blank lines, CR and LF CR line
+  // ends, a line without a level (never a pointer, even ending in '@'), values that merely end
+  // in '@' or have a blank after it, and a level written "00", which ends the record.
+  CKinpruneDoc doc;
+  Load(doc,
+       "0 HEAD\n"
+       "0 @I1@ INDI\n1 NAME A /B/\n \t \n1 NOTE @N1@\r2 SOUR @S1@\n\rjunk @N2@\n"
+       "1 NOTE text@\n1 NOTE @N3@ \n00 @N4@ NOTE four\n1 SOUR @S2@\n"
+       "0 @N1@ NOTE one\n0 @N2@ NOTE two\n0 @N3@ NOTE three\n0 @S1@ SOUR\n0 @S2@ SOUR\n");
+  Select(doc, {"I1"});
+  EXPECT_EQ(Subset(doc), Crlf({"0 HEAD ",
+                               "0 @I1@ INDI", "1 NAME A /B/", "1 NOTE @N1@", "2 SOUR @S1@",
+                               "junk @N2@", "1 NOTE text@", "1 NOTE @N3@ ",
+                               "0 @N1@ NOTE one", "0 @S1@ SOUR",
+                               "0 TRLR"}));
+}
+
 TEST(SubsetWriterTest, FirstRecordIsWrittenOnceAsTheHeaderCopy) {
   CKinpruneDoc doc;
   Load(doc, "0 @I1@ INDI\n1 FAMS @F1@\n0 @I2@ INDI\n1 FAMS @F1@\n"
@@ -395,4 +413,46 @@ TEST(SubsetWriterTest, SameSubsetWhateverTheXrefsAreCalled) {
     }
     ASSERT_EQ(outputs[0], outputs[1]);
   }
+}
+
+TEST(SaveSubsetTest, ManyBlocksWithoutStatusTexts) {
+  // Without a status sink the blocks are written by a second thread; the file must still be the
+  // stream's bytes, and a write failing after the first blocks must still fail the save.
+  std::string text = "0 HEAD\n";
+  const std::string note(200, 'n');
+  for (int id = 0; id < 20000; ++id) {
+    text += "0 @I" + std::to_string(id) + "@ INDI\n1 NAME A" + std::to_string(id) + " /B/\n1 NOTE " +
+            note + "\n";
+  }
+  gedtest::ScopedTempDir dir;
+  const std::string source = dir.File("source.ged");
+  gedtest::WriteFileBytes(source, text);
+  CKinpruneDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(source).ok);
+  for (auto& [name, entry] : doc.individualsByName) entry.selected = true;
+  const std::string expected = Subset(doc);
+  ASSERT_GT(expected.size(), std::size_t{3} << 20);
+
+  const std::string dest = dir.File("dest.ged");
+  SaveOutcome outcome = doc.SaveSubset(dest);
+  ASSERT_TRUE(outcome.Saved()) << outcome.error;
+  EXPECT_TRUE(gedtest::ReadFileBytes(dest) == expected);
+
+  gedtest::WriteFileBytes(dest, "old contents");
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = std::size_t{3} << 19;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  outcome = doc.SaveSubset(dest);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(outcome.result, SaveOutcome::Result::Failed);
+  // The reason is the failed write's own, taken on the thread that wrote.
+  EXPECT_NE(outcome.error.find(dest + " (File too large)"), std::string::npos) << outcome.error;
+  EXPECT_EQ(gedtest::ReadFileBytes(dest), "old contents");
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) ++files;
+  EXPECT_EQ(files, 2u);
 }

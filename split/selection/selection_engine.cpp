@@ -1,9 +1,13 @@
 // selection_engine.cpp - selection state, everyone/invert/undo, and the family-link traversals.
 #include "selection_engine.h"
 
-#include <algorithm>  // std::sort, std::fill
+#include <algorithm>  // std::sort, std::fill, std::min, std::max
+#include <array>      // std::array
+#include <bit>        // std::endian
 #include <cstdint>    // std::uint32_t, std::uint64_t
+#include <cstring>    // std::memcpy
 #include <iterator>   // std::size
+#include <memory>     // std::unique_ptr, std::make_unique
 #include <string>     // std::to_string
 #include <vector>     // std::vector
 
@@ -24,11 +28,36 @@ std::string IndividualsFound(std::size_t count) {
   return std::to_string(count) + " individuals found";
 }
 
+// Copies of the xrefs one traversal keeps, in blocks that never move. The pointer values the
+// xrefs come from lie all over the file; the copies of one step lie together, so going through
+// a step (hashing each xref to fetch its record) touches little memory.
+class XrefStore {
+ public:
+  /// A copy of xref that lives as long as the store.
+  std::string_view Keep(std::string_view xref) {
+    if (xref.empty()) return {};
+    if (xref.size() > kBlockSize - used) {
+      blocks.push_back(std::make_unique<char[]>(std::max(kBlockSize, xref.size())));
+      used = 0;
+    }
+    char* copy = blocks.back().get() + used;
+    std::memcpy(copy, xref.data(), xref.size());
+    used += xref.size();
+    return {copy, xref.size()};
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = std::size_t{64} << 10;
+  std::vector<std::unique_ptr<char[]>> blocks;
+  std::size_t used = kBlockSize;  // of the last block; full until there is one
+};
+
 // A set of xrefs for one traversal: membership by hash, iteration in byte order. The xrefs are
-// views of bytes that outlive the traversal (pointer values in the document's data, the start
-// argument), so nothing is copied or allocated per xref.
+// views of copies in the traversal's store, made when an xref first enters one of its sets.
 class ViewSet {
  public:
+  explicit ViewSet(XrefStore& store) : store(store) {}
+
   bool Contains(std::string_view xref) const {
     return table.Find(xref, XrefHead(xref)) != nullptr;
   }
@@ -39,20 +68,34 @@ class ViewSet {
     }
     const std::uint64_t head = XrefHead(xref);
     if (table.Find(xref, head) != nullptr) return;
-    table.Place(Slot{head, static_cast<std::uint32_t>(xref.size()), true, xref.data()});
-    items.push_back(xref);
-    sorted = items.size() < 2;
+    Add(store.Keep(xref), head);
   }
 
+  /// Inserts the xrefs of other, a set of the same traversal.
   void InsertAll(ViewSet& other) {
-    for (std::string_view xref : other.items) Insert(xref);
+    const std::size_t total = items.size() + other.items.size();
+    // Grown once to the size the insertions need, rather than by doubling on the way.
+    if (table.FullAfter(total)) table.Rehash(2 * total + 16);
+    for (const Item& item : other.items) {
+      const std::uint64_t head = XrefHead(item.xref);
+      // Kept in the store already.
+      if (table.Find(item.xref, head) == nullptr) Add(item.xref, head);
+    }
   }
 
-  /// The xrefs in byte order. Nothing may be inserted into this set while the result is in use.
+  /// The xrefs in byte order. Valid until the next change of this set.
   const std::vector<std::string_view>& Sorted() {
-    if (!sorted) std::sort(items.begin(), items.end(), ByteOrder());
+    if (!sorted) {
+      std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        if (a.order != b.order) return a.order < b.order;
+        return ByteOrder::Less(a.xref, b.xref);
+      });
+    }
     sorted = true;
-    return items;
+    views.clear();
+    views.reserve(items.size());
+    for (const Item& item : items) views.push_back(item.xref);
+    return views;
   }
 
   std::size_t size() const { return items.size(); }
@@ -60,6 +103,7 @@ class ViewSet {
   void clear() {
     table.Empty();
     items.clear();
+    views.clear();
     sorted = true;
   }
 
@@ -74,8 +118,33 @@ class ViewSet {
     std::string_view Key() const { return {data, size}; }
   };
 
+  // An xref with its first eight bytes as a number that orders as the bytes do (zero bytes past
+  // the end), so that sorting seldom has to visit the bytes themselves, which lie all over the
+  // file: only xrefs with equal numbers are compared in full.
+  struct Item {
+    std::uint64_t order;
+    std::string_view xref;
+  };
+
+  // Adds a kept xref that is not in the set; the table has room for it.
+  void Add(std::string_view kept, std::uint64_t head) {
+    table.Place(Slot{head, static_cast<std::uint32_t>(kept.size()), true, kept.data()});
+    items.push_back(Item{OrderOfHead(head), kept});
+    sorted = items.size() < 2;
+  }
+
+  static std::uint64_t OrderOfHead(std::uint64_t head) {
+    if constexpr (std::endian::native == std::endian::big) {
+      return head;
+    } else {
+      return __builtin_bswap64(head);
+    }
+  }
+
+  XrefStore& store;
   XrefSlotTable<Slot> table;
-  std::vector<std::string_view> items;
+  std::vector<Item> items;
+  std::vector<std::string_view> views;  // Sorted()'s result
   bool sorted = true;
 };
 
@@ -86,34 +155,78 @@ void InsertUnless(ViewSet& target, std::string_view xref, const ViewSet& exclude
   if (!exclude.Contains(xref)) target.Insert(xref);
 }
 
-/// Calls fn(tag, xref) for each line of xref's record below its level-0 line whose value is a
-/// pointer; xref is the pointer without its '@' signs and lives as long as the document's data.
-/// Lines without a level number are never interpreted. False when the record does not exist.
+/// One record of a traversal step: the xref read, and the offset of its record's level-0 line
+/// (CKinpruneDoc::kNoRecord when the file has no such record).
+struct StepRecord {
+  std::string_view xref;
+  std::uint64_t offset;
+};
+
+/// Calls fn(tag, xref) for each line of the record at offset below its level-0 line whose value
+/// is a pointer; xref is the pointer without its '@' signs and lives as long as the document's
+/// data. Lines without a level number are never interpreted. False when there is no record.
 template <class Fn>
-bool ForEachLink(CKinpruneDoc& document, std::string_view xref, Fn&& fn) {
-  bool atRecordLine = true;
-  return document.ReadRecordLines(xref, [&](const DocLine& line) {
-    if (atRecordLine) {
-      atRecordLine = false;
-      return;
-    }
+bool ForEachLinkAt(CKinpruneDoc& document, std::uint64_t offset, Fn&& fn) {
+  DocLine line;
+  if (!document.BeginRecordAt(offset, line)) return false;
+  while (document.NextRecordLine(line)) {
     // Only identifier-shaped values are links: family event lines such as "2 HUSB" with an age
     // below them carry no pointer and name nobody.
-    if (!line.hasLevel || !CKinpruneDoc::IsPointerValue(line.value)) return;
+    if (!line.hasLevel || !CKinpruneDoc::IsPointerValue(line.value)) continue;
     fn(line.tag, CKinpruneDoc::PointerXref(line.value));
-  });
+  }
+  return true;
 }
 
-// Calls read(xref) for each of xrefs in turn. The lookups and records of the xrefs a little
-// further on are fetched meanwhile: the records of a step lie all over the file.
+/// ForEachLinkAt for the record of xref.
+template <class Fn>
+bool ForEachLink(CKinpruneDoc& document, std::string_view xref, Fn&& fn) {
+  return ForEachLinkAt(document, document.RecordOffset(xref), fn);
+}
+
+/// ForEachLinkAt for a record of a step.
+template <class Fn>
+bool ForEachLink(CKinpruneDoc& document, const StepRecord& record, Fn&& fn) {
+  return ForEachLinkAt(document, record.offset, fn);
+}
+
+// Asks for the first bytes of the record at offset, which is about to be read; only a hint.
+void PrefetchRecordBytes(const CKinpruneDoc& document, std::uint64_t offset) {
+#if defined(__GNUC__) || defined(__clang__)
+  // An individual's family links come last in its record, some hundred bytes on.
+  constexpr std::uint64_t kCacheLine = 64;
+  constexpr std::uint64_t kLines = 4;
+  if (offset >= document.fileLength) return;
+  const char* start = document.fileData.data() + offset;
+  const std::uint64_t lines = std::min(kLines, (document.fileLength - offset + kCacheLine - 1) / kCacheLine);
+  for (std::uint64_t k = 0; k < lines; ++k) __builtin_prefetch(start + k * kCacheLine);
+#else
+  (void)document;
+  (void)offset;
+#endif
+}
+
+// Calls read(StepRecord) for each of xrefs in turn. The records of a step lie all over the
+// file, so while one is read, the index slot of an xref further on is fetched, and a nearer one
+// is looked up and the start of its record fetched. Each xref is looked up once, in its turn's
+// order, so the record table changes (missing records are added) exactly as it would with the
+// lookups made one by one.
 template <class Read>
 void ForEachInTurn(CKinpruneDoc& document, const std::vector<std::string_view>& xrefs, Read&& read) {
   constexpr std::size_t kEntriesAhead = 8;
   constexpr std::size_t kRecordsAhead = 4;
+  std::array<std::uint64_t, kRecordsAhead> offsets{};  // by position modulo kRecordsAhead
+  auto lookUp = [&](std::size_t k) {
+    const std::uint64_t offset = document.RecordOffset(xrefs[k]);
+    offsets[k % kRecordsAhead] = offset;
+    PrefetchRecordBytes(document, offset);
+  };
+  for (std::size_t k = 0; k < kRecordsAhead && k < xrefs.size(); ++k) lookUp(k);
   for (std::size_t k = 0; k < xrefs.size(); ++k) {
     if (k + kEntriesAhead < xrefs.size()) document.PrefetchRecordEntry(xrefs[k + kEntriesAhead]);
-    if (k + kRecordsAhead < xrefs.size()) document.PrefetchRecord(xrefs[k + kRecordsAhead]);
-    read(xrefs[k]);
+    const StepRecord record{xrefs[k], offsets[k % kRecordsAhead]};
+    if (k + kRecordsAhead < xrefs.size()) lookUp(k + kRecordsAhead);
+    read(record);
   }
 }
 
@@ -129,10 +242,11 @@ void MergeInto(ViewSet& target, ViewSet& source) {
 
 /// The working sets of one traversal.
 struct SelectionEngine::FloodSets {
-  ViewSet pendingIndividuals;
-  ViewSet doneIndividuals;
-  ViewSet pendingFamilies;
-  ViewSet doneFamilies;
+  XrefStore store;  // first: outlives the sets that view into it
+  ViewSet pendingIndividuals{store};
+  ViewSet doneIndividuals{store};
+  ViewSet pendingFamilies{store};
+  ViewSet doneFamilies{store};
 };
 
 SelectionEngine::SelectionEngine(CKinpruneDoc& document, SelectionReporter* reporter)
@@ -292,18 +406,18 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size());
-    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
       const bool found = ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
       });
-      if (!found) noteMissing(person);
+      if (!found) noteMissing(person.xref);
     });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
       const bool found = ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
       });
-      if (!found) noteMissing(family);
+      if (!found) noteMissing(family.xref);
     });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
@@ -317,27 +431,27 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
 void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOptions& options,
                                       SelectionTarget target) {
   FloodSets sets;
-  ViewSet spouseAncestryFamilies;
+  ViewSet spouseAncestryFamilies{sets.store};
 
   if (options.includeAncestorTree && options.excludeFamiliesOfSpouses) {
     ForEachLink(document, start, [&](std::string_view tag, std::string_view xref) {
       if (tag == kTagFams) Insert(sets.pendingFamilies, xref);
     });
     Insert(sets.doneIndividuals, start);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag) && xref != start) Insert(sets.pendingIndividuals, xref);
       });
     });
     sets.pendingFamilies.clear();
     while (!sets.pendingIndividuals.empty()) {
-      ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
+      ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
         ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
           if (tag == kTagFamc) InsertUnless(sets.pendingFamilies, xref, spouseAncestryFamilies);
         });
       });
       MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-      ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
+      ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
         ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
           if (IsSpouseTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
         });
@@ -352,7 +466,7 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFamc) {
           InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
@@ -368,7 +482,7 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
       });
     });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagChil) {
           if (options.includeAncestorTree) {
@@ -394,14 +508,14 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
 void SelectionEngine::SelectDescendants(std::string_view start, const DescendantOptions& options,
                                         SelectionTarget target) {
   FloodSets sets;
-  ViewSet spousesFound;
+  ViewSet spousesFound{sets.store};
 
   Insert(sets.pendingIndividuals, start);
   const std::int32_t generations = options.generations;
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFams) {
           InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
@@ -416,7 +530,7 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
       });
     });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag)) {
           if (passNo != 0 && options.includeDescendantTree) {
@@ -433,14 +547,14 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
   }
 
   if (options.includeSpousesParents) {
-    ForEachInTurn(document, spousesFound.Sorted(), [&](std::string_view spouse) {
+    ForEachInTurn(document, spousesFound.Sorted(), [&](const StepRecord& spouse) {
       ForEachLink(document, spouse, [&](std::string_view tag, std::string_view xref) {
         if (tag == kTagFamc) Insert(sets.pendingFamilies, xref);
       });
-      sets.pendingIndividuals.Insert(spouse);
+      sets.pendingIndividuals.Insert(spouse.xref);
     });
     spousesFound.clear();
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsSpouseTag(tag)) Insert(sets.pendingIndividuals, xref);
       });
@@ -463,13 +577,13 @@ void SelectionEngine::CollateralExpansion(FloodSets& sets, std::int32_t collater
        collateralPass < collateralGenerations && !sets.pendingIndividuals.empty();
        ++collateralPass) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](std::string_view person) {
+    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
       ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
         if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
       });
     });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](std::string_view family) {
+    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
       ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
         if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
       });
