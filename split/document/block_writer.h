@@ -1,12 +1,12 @@
 // block_writer.h - passes blocks of output to their destination from a second thread, in order.
 #pragma once
 
-#include <condition_variable>  // std::condition_variable
-#include <functional>          // std::function
-#include <mutex>               // std::mutex
-#include <string>              // std::string
-#include <string_view>         // std::string_view
-#include <thread>              // std::thread
+#include <functional>   // std::function
+#include <utility>      // std::move
+#include <string>       // std::string
+#include <string_view>  // std::string_view
+
+#include "background_worker.h"
 
 namespace kinprune {
 
@@ -20,9 +20,9 @@ class BackgroundBlockWriter {
   using Drain = std::function<bool(std::string_view)>;
 
   /// Starts the thread; throws std::system_error when no thread can be started.
-  explicit BackgroundBlockWriter(Drain drain);
+  explicit BackgroundBlockWriter(Drain drain) : drain(std::move(drain)) {}
   /// Waits until the block in flight is written, then ends the thread.
-  ~BackgroundBlockWriter();
+  ~BackgroundBlockWriter() = default;
   BackgroundBlockWriter(const BackgroundBlockWriter&) = delete;
   BackgroundBlockWriter& operator=(const BackgroundBlockWriter&) = delete;
 
@@ -35,18 +35,10 @@ class BackgroundBlockWriter {
   bool Finish();
 
  private:
-  void Run();
-  // Waits until no block is in flight; the lock must be held.
-  void WaitIdle(std::unique_lock<std::mutex>& lock);
-
   Drain drain;
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::string inFlight;    // the block being written; guarded by mutex while busy is false
-  bool busy = false;       // inFlight holds a block not yet written
-  bool failed = false;     // drain returned false for some block
-  bool stopping = false;   // no more blocks will come
-  std::thread thread;      // last member: starts after everything it uses exists
+  std::string inFlight;  // the worker's from the hand-over until it has been waited for
+  bool failed = false;   // drain returned false for some block; set by the worker's job
+  gedtext::BackgroundWorker worker;  // last: ends (waiting for its job) before the above
 };
 
 }  // namespace kinprune
