@@ -6,13 +6,14 @@
 #include <sys/stat.h>  // ::fstat
 #include <unistd.h>    // ::read, ::close
 
-#include <algorithm>  // std::copy, std::sort, std::min, std::max
+#include <algorithm>  // std::copy, std::sort, std::min, std::max, std::find, std::find_if
+#include <array>      // std::array
 #include <cerrno>     // errno
 #include <charconv>   // std::to_chars
 #include <cstring>    // std::strerror, std::memcpy
 #include <new>        // std::bad_alloc
 #include <tuple>      // std::forward_as_tuple
-#include <utility>    // std::move, std::piecewise_construct
+#include <utility>    // std::move, std::piecewise_construct, std::exchange
 #include <vector>     // std::vector
 
 #include "file_identity.h"
@@ -427,6 +428,7 @@ struct SortKey {
 };
 
 constexpr std::size_t kKeyPrefix = 16;
+constexpr std::size_t kGatherAhead = 16;
 
 // Bytes from, from + 8 of text as a big-endian number, zero bytes past its end.
 std::uint64_t BigEndianBytes(std::string_view text, std::size_t from) {
@@ -496,15 +498,72 @@ int CompareKeyTexts(const SortKey& a, TextOfA textOfA, const SortKey& b, TextOfB
   return CompareBytes(restA, restB);
 }
 
+// A key's first 8 bytes and where the key stands, moved about by the radix passes instead of
+// the whole key.
+struct RadixEntry {
+  std::uint64_t high = 0;
+  std::size_t position = 0;
+};
+
+// Sorts entries by high, one counting pass for each of its bytes, lowest first; a byte that is
+// the same in every entry needs no pass.
+void RadixSortByHigh(std::vector<RadixEntry>& entries) {
+  constexpr int kDigits = 8;
+  constexpr std::size_t kBuckets = 256;
+  auto digitOf = [](std::uint64_t high, int digit) { return (high >> (8 * digit)) & (kBuckets - 1); };
+  std::vector<std::array<std::size_t, kBuckets>> counts(kDigits);
+  for (const RadixEntry& entry : entries) {
+    for (int digit = 0; digit < kDigits; ++digit) ++counts[digit][digitOf(entry.high, digit)];
+  }
+  std::vector<RadixEntry> scratch;
+  for (int digit = 0; digit < kDigits; ++digit) {
+    std::array<std::size_t, kBuckets>& count = counts[digit];
+    if (std::find(count.begin(), count.end(), entries.size()) != count.end()) continue;
+    std::size_t total = 0;
+    for (std::size_t& bucket : count) total += std::exchange(bucket, total);
+    scratch.resize(entries.size());
+    for (const RadixEntry& entry : entries) scratch[count[digitOf(entry.high, digit)]++] = entry;
+    entries.swap(scratch);
+  }
+}
+
+// Keys in the order of order: the k-th is the key that stood at order[k].position. The keys
+// are gathered from all over the array, so those some places ahead are fetched early.
+std::vector<SortKey> GatherKeys(const std::vector<SortKey>& keys, const std::vector<RadixEntry>& order) {
+  std::vector<SortKey> sorted;
+  sorted.reserve(keys.size());
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (k + kGatherAhead < order.size()) Prefetch(&keys[order[k + kGatherAhead].position]);
+    sorted.push_back(keys[order[k].position]);
+  }
+  return sorted;
+}
+
 // Sorts keys as their strings compare byte by byte as unsigned bytes, equal strings in file
 // order. textOf(key) gives the string of a key.
+//
+// The keys are first put in the order of their first 8 bytes by radix passes; only keys that
+// agree in those are then compared, each group on its own, and there most comparisons end at
+// the next 8 bytes. The result is the one order of (string, index), however it is reached.
 template <class TextOf>
 void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
-  std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+  {
+    std::vector<RadixEntry> order(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k) order[k] = RadixEntry{keys[k].high, k};
+    RadixSortByHigh(order);
+    keys = GatherKeys(keys, order);
+  }
+  auto less = [&](const SortKey& a, const SortKey& b) {
     const int order = CompareKeyTexts(a, textOf, b, textOf);
     if (order != 0) return order < 0;
     return a.index < b.index;
-  });
+  };
+  for (auto group = keys.begin(); group != keys.end();) {
+    const std::uint64_t high = group->high;
+    auto groupEnd = std::find_if(group + 1, keys.end(), [&](const SortKey& key) { return key.high != high; });
+    if (groupEnd - group > 1) std::sort(group, groupEnd, less);
+    group = groupEnd;
+  }
 }
 
 // One part's sorted keys and how to get their strings.
