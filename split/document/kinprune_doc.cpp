@@ -429,6 +429,7 @@ struct SortKey {
 
 constexpr std::size_t kKeyPrefix = 16;
 constexpr std::size_t kGatherAhead = 16;
+constexpr std::size_t kFetchRestsAhead = 64;
 
 // Bytes from, from + 8 of text as a big-endian number, zero bytes past its end.
 std::uint64_t BigEndianBytes(std::string_view text, std::size_t from) {
@@ -505,12 +506,14 @@ struct RadixEntry {
   std::size_t position = 0;
 };
 
-// Sorts entries by high, one counting pass for each of its bytes, lowest first; a byte that is
-// the same in every entry needs no pass.
+// Sorts entries by high, one counting pass for each 11-bit digit of it, lowest first; a digit
+// that is the same in every entry needs no pass. (Six passes of 2,048 buckets took fewer
+// instructions than eight of 256.)
 void RadixSortByHigh(std::vector<RadixEntry>& entries) {
-  constexpr int kDigits = 8;
-  constexpr std::size_t kBuckets = 256;
-  auto digitOf = [](std::uint64_t high, int digit) { return (high >> (8 * digit)) & (kBuckets - 1); };
+  constexpr int kDigitBits = 11;
+  constexpr int kDigits = (64 + kDigitBits - 1) / kDigitBits;
+  constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+  auto digitOf = [](std::uint64_t high, int digit) { return (high >> (kDigitBits * digit)) & (kBuckets - 1); };
   std::vector<std::array<std::size_t, kBuckets>> counts(kDigits);
   for (const RadixEntry& entry : entries) {
     for (int digit = 0; digit < kDigits; ++digit) ++counts[digit][digitOf(entry.high, digit)];
@@ -539,6 +542,16 @@ std::vector<SortKey> GatherKeys(const std::vector<SortKey>& keys, const std::vec
   return sorted;
 }
 
+// Whether sorting keys by their strings may compare what follows the prefix of keys[at]: it
+// is long and its neighbour on either side (in the order of their first 8 bytes) has the same
+// first 16 bytes.
+bool NeedsRest(const std::vector<SortKey>& keys, std::size_t at) {
+  const SortKey& key = keys[at];
+  auto alike = [&](const SortKey& other) { return other.high == key.high && other.low == key.low; };
+  if (key.size <= kKeyPrefix) return false;
+  return (at > 0 && alike(keys[at - 1])) || (at + 1 < keys.size() && alike(keys[at + 1]));
+}
+
 // Sorts keys as their strings compare byte by byte as unsigned bytes, equal strings in file
 // order. textOf(key) gives the string of a key.
 //
@@ -558,10 +571,22 @@ void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
     if (order != 0) return order < 0;
     return a.index < b.index;
   };
-  for (auto group = keys.begin(); group != keys.end();) {
-    const std::uint64_t high = group->high;
-    auto groupEnd = std::find_if(group + 1, keys.end(), [&](const SortKey& key) { return key.high != high; });
-    if (groupEnd - group > 1) std::sort(group, groupEnd, less);
+  // The rests of long strings are scattered: those of the groups a little ahead are fetched
+  // while a group is sorted.
+  std::size_t fetched = 0;
+  auto fetchRestsUpTo = [&](std::size_t end) {
+    for (end = std::min(end, keys.size()); fetched < end; ++fetched) {
+      if (NeedsRest(keys, fetched)) Prefetch(textOf(keys[fetched]).data() + kKeyPrefix);
+    }
+  };
+  for (std::size_t group = 0; group < keys.size();) {
+    const std::uint64_t high = keys[group].high;
+    std::size_t groupEnd = group + 1;
+    while (groupEnd < keys.size() && keys[groupEnd].high == high) ++groupEnd;
+    if (groupEnd - group > 1) {
+      fetchRestsUpTo(groupEnd + kFetchRestsAhead);
+      std::sort(keys.begin() + group, keys.begin() + groupEnd, less);
+    }
     group = groupEnd;
   }
 }
