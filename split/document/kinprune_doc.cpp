@@ -429,7 +429,6 @@ struct SortKey {
 
 constexpr std::size_t kKeyPrefix = 16;
 constexpr std::size_t kGatherAhead = 16;
-constexpr std::size_t kFetchRestsAhead = 64;
 
 // Bytes from, from + 8 of text as a big-endian number, zero bytes past its end.
 std::uint64_t BigEndianBytes(std::string_view text, std::size_t from) {
@@ -542,22 +541,64 @@ std::vector<SortKey> GatherKeys(const std::vector<SortKey>& keys, const std::vec
   return sorted;
 }
 
-// Whether sorting keys by their strings may compare what follows the prefix of keys[at]: it
-// is long and its neighbour on either side (in the order of their first 8 bytes) has the same
-// first 16 bytes.
-bool NeedsRest(const std::vector<SortKey>& keys, std::size_t at) {
-  const SortKey& key = keys[at];
-  auto alike = [&](const SortKey& other) { return other.high == key.high && other.low == key.low; };
-  if (key.size <= kKeyPrefix) return false;
-  return (at > 0 && alike(keys[at - 1])) || (at + 1 < keys.size() && alike(keys[at + 1]));
+// A key among others with the same first 16 bytes, with the next 16 bytes of its string as two
+// more big-endian numbers (zero bytes past its end).
+struct AlikeKey {
+  std::uint64_t third = 0;
+  std::uint64_t fourth = 0;
+  SortKey key;
+};
+constexpr std::size_t kAlikePrefix = 32;
+
+// Orders keys[from, to), which all have the same first 16 bytes, by their strings and then
+// index. Each string is fetched once for its next 16 bytes, so that most comparisons end
+// there; alike is scratch space.
+template <class TextOf>
+void SortAlikeKeys(std::vector<SortKey>& keys, std::size_t from, std::size_t to, TextOf textOf,
+                   std::vector<AlikeKey>& alike) {
+  alike.clear();
+  for (std::size_t k = from; k < to; ++k) {
+    AlikeKey entry{0, 0, keys[k]};
+    if (entry.key.size > kKeyPrefix) {
+      const std::string_view text = textOf(entry.key);
+      entry.third = BigEndianBytes(text, kKeyPrefix);
+      entry.fourth = BigEndianBytes(text, kKeyPrefix + 8);
+    }
+    alike.push_back(entry);
+  }
+  std::sort(alike.begin(), alike.end(), [&](const AlikeKey& a, const AlikeKey& b) {
+    if (a.third != b.third) return a.third < b.third;
+    if (a.fourth != b.fourth) return a.fourth < b.fourth;
+    if (a.key.size != b.key.size && (a.key.size <= kAlikePrefix || b.key.size <= kAlikePrefix)) {
+      // One is within the 32 bytes padded with zero bytes, so it is a prefix of the other.
+      return a.key.size < b.key.size;
+    }
+    if (a.key.size > kAlikePrefix) {
+      const int order = CompareBytes(std::string_view(textOf(a.key)).substr(kAlikePrefix),
+                                     std::string_view(textOf(b.key)).substr(kAlikePrefix));
+      if (order != 0) return order < 0;
+    }
+    return a.key.index < b.key.index;
+  });
+  for (std::size_t k = from; k < to; ++k) keys[k] = alike[k - from].key;
+}
+
+// End of the run of keys[from, limit) from from on whose field is the same.
+template <class Field>
+std::size_t RunEnd(const std::vector<SortKey>& keys, std::size_t from, std::size_t limit, Field field) {
+  std::size_t end = from + 1;
+  while (end < limit && field(keys[end]) == field(keys[from])) ++end;
+  return end;
 }
 
 // Sorts keys as their strings compare byte by byte as unsigned bytes, equal strings in file
 // order. textOf(key) gives the string of a key.
 //
-// The keys are first put in the order of their first 8 bytes by radix passes; only keys that
-// agree in those are then compared, each group on its own, and there most comparisons end at
-// the next 8 bytes. The result is the one order of (string, index), however it is reached.
+// The keys are first put in the order of their first 8 bytes by radix passes; the groups alike
+// in those are sorted by the next 8 bytes, and only keys alike in all 16 bytes are compared
+// further (SortAlikeKeys). The rests of long strings are scattered in memory: those of a group
+// are fetched while the group before it is finished. The result is the one order of (string,
+// index), however it is reached.
 template <class TextOf>
 void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
   {
@@ -566,28 +607,38 @@ void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
     RadixSortByHigh(order);
     keys = GatherKeys(keys, order);
   }
-  auto less = [&](const SortKey& a, const SortKey& b) {
-    const int order = CompareKeyTexts(a, textOf, b, textOf);
-    if (order != 0) return order < 0;
-    return a.index < b.index;
-  };
-  // The rests of long strings are scattered: those of the groups a little ahead are fetched
-  // while a group is sorted.
-  std::size_t fetched = 0;
-  auto fetchRestsUpTo = [&](std::size_t end) {
-    for (end = std::min(end, keys.size()); fetched < end; ++fetched) {
-      if (NeedsRest(keys, fetched)) Prefetch(textOf(keys[fetched]).data() + kKeyPrefix);
+  auto highOf = [](const SortKey& key) { return key.high; };
+  auto lowOf = [](const SortKey& key) { return key.low; };
+  // Sorts a group by its second 8 bytes and fetches the rests its alike keys will need.
+  auto sortByLowAndFetch = [&](std::size_t from, std::size_t to) {
+    if (to - from < 2) return;
+    std::sort(keys.begin() + from, keys.begin() + to,
+              [](const SortKey& a, const SortKey& b) { return a.low < b.low; });
+    for (std::size_t k = from; k < to; ++k) {
+      const bool alikeWithNeighbour = (k > from && keys[k - 1].low == keys[k].low) ||
+                                      (k + 1 < to && keys[k + 1].low == keys[k].low);
+      if (alikeWithNeighbour && keys[k].size > kKeyPrefix) Prefetch(textOf(keys[k]).data() + kKeyPrefix);
     }
   };
-  for (std::size_t group = 0; group < keys.size();) {
-    const std::uint64_t high = keys[group].high;
-    std::size_t groupEnd = group + 1;
-    while (groupEnd < keys.size() && keys[groupEnd].high == high) ++groupEnd;
-    if (groupEnd - group > 1) {
-      fetchRestsUpTo(groupEnd + kFetchRestsAhead);
-      std::sort(keys.begin() + group, keys.begin() + groupEnd, less);
+  std::vector<AlikeKey> alike;
+  auto finishGroup = [&](std::size_t from, std::size_t to) {
+    for (std::size_t run = from; run < to;) {
+      const std::size_t runEnd = RunEnd(keys, run, to, lowOf);
+      if (runEnd - run > 1) SortAlikeKeys(keys, run, runEnd, textOf, alike);
+      run = runEnd;
     }
-    group = groupEnd;
+  };
+  if (keys.empty()) return;
+  std::size_t group = 0;
+  std::size_t groupEnd = RunEnd(keys, 0, keys.size(), highOf);
+  sortByLowAndFetch(group, groupEnd);
+  while (group < keys.size()) {
+    const std::size_t next = groupEnd;
+    const std::size_t nextEnd = next < keys.size() ? RunEnd(keys, next, keys.size(), highOf) : next;
+    sortByLowAndFetch(next, nextEnd);
+    finishGroup(group, groupEnd);
+    group = next;
+    groupEnd = nextEnd;
   }
 }
 

@@ -227,8 +227,8 @@ TEST(LoadPassTest, TablesOrderLikeBytesWhateverTheLengthOfNamesAndXrefs) {
 
 TEST(LoadPassTest, ManyKeysAlikeInTheirFirstBytesAndRepeated) {
   // Names and identifiers drawn from small pools, so most occur several times, built from
-  // shared heads of 0, 8 and 13 bytes and tails whose bytes (zero, control, bytes above 0x7F)
-  // may differ anywhere: the keys agree in their first 8 or 16 bytes in long runs.
+  // shared heads of 0 to 32 bytes and tails whose bytes (zero, control, bytes above 0x7F) may
+  // differ anywhere: the keys agree in their first 8, 16, 24 or 32 bytes in long runs.
   std::mt19937 random(23);
   auto makePool = [&](std::size_t count, const std::vector<std::string>& heads, const std::string& tailBytes) {
     std::vector<std::string> pool;
@@ -240,18 +240,25 @@ TEST(LoadPassTest, ManyKeysAlikeInTheirFirstBytesAndRepeated) {
     return pool;
   };
   const std::vector<std::string> names =
-      makePool(300, {"", "Abercrom", "Abercrombie, "}, std::string("\x00\x01" "aAzZ09,\x7f\x80\xff", 13));
-  const std::vector<std::string> xrefs = makePool(900, {"", "I0000000", "I000000000000"}, "aZ9\x7f\x80\xff_");
+      makePool(300, {"", "Abercrom", "Abercrombie, ", "Abercrombie-Smythe, Wilhe", "Abercrombie-Smythe, Wilhelmina T"},
+               std::string("\x00\x01" "aAzZ09,\x7f\x80\xff", 13));
+  const std::vector<std::string> xrefs =
+      makePool(900, {"", "I0000000", "I000000000000", "I00000000000000000000", "I0000000000000000000000000000000"},
+               "aZ9\x7f\x80\xff_");
 
+  // Several MiB, so that the file is scanned in two parts and equal keys fall in both: a fault
+  // in a part's order shows in how the parts' keys are merged (the trees themselves would put
+  // distinct keys right whatever order they came in).
+  const std::string padding = "1 NOTE " + std::string(400, 'x') + "\n";
   std::string text = "0 HEAD\n";
   std::vector<std::pair<std::string, std::string>> individuals;  // name, xref in file order
   std::map<std::string, std::string> nameOfXref;                  // the later one wins
   std::map<std::string, std::uint64_t> offsetOfXref;
-  for (int k = 0; k < 3000; ++k) {
+  while (text.size() < (std::size_t{5} << 20)) {
     const std::string& xref = xrefs[random() % xrefs.size()];
     const std::string& name = names[random() % names.size()];
     offsetOfXref[xref] = text.size();
-    text += "0 @" + xref + "@ INDI\n1 NAME " + name + "\n";
+    text += "0 @" + xref + "@ INDI\n1 NAME " + name + "\n" + padding;
     std::string shown = CKinpruneDoc::BuildDisplayName(name);
     CKinpruneDoc::ProperCaseName(shown);
     individuals.emplace_back(shown, xref);
