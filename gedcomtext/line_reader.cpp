@@ -106,16 +106,6 @@ bool LineReader::Fill() {
   return got > 0;
 }
 
-std::uint64_t LineReader::MaskAt(std::size_t pos) const {
-  // The second thread found the line ends of the block it read, 64 bytes at a time from its
-  // start; they serve whenever the search is in step with those 64 bytes.
-  if (pos >= blockMasksOrigin && (pos - blockMasksOrigin) % kSearchWidth == 0) {
-    const std::size_t word = (pos - blockMasksOrigin) / kSearchWidth;
-    if (word < blockMaskCount) return blockMasks[word];
-  }
-  return LineEndMask(buffer.data() + pos);
-}
-
 void LineReader::StartBlockRead() {
   if (!worker) worker = std::make_unique<BackgroundWorker>();
   if (spare.size() < kCarryRoom + blockSize + kSearchWidth) {

@@ -109,7 +109,15 @@ class LineReader {
   void StartBlockRead();
   void MoveUnconsumedToFront();
   /// The line ends among the 64 bytes at pos of the buffer.
-  std::uint64_t MaskAt(std::size_t pos) const;
+  std::uint64_t MaskAt(std::size_t pos) const {
+    // The second thread found the line ends of the block it read, 64 bytes at a time from its
+    // start; they serve whenever the search is in step with those 64 bytes.
+    if (pos >= blockMasksOrigin && (pos - blockMasksOrigin) % kSearchWidth == 0) {
+      const std::size_t word = (pos - blockMasksOrigin) / kSearchWidth;
+      if (word < blockMaskCount) return blockMasks[word];
+    }
+    return LineEndMask(buffer.data() + pos);
+  }
   void NoteRead(std::size_t got, bool failed);
   void Start();
 

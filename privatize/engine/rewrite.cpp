@@ -1,10 +1,11 @@
 // rewrite.cpp - the rewrite pass: copies the source, privatizing the records of the living.
+#include <array>     // std::array
 #include <charconv>  // std::to_chars
 #include <string>    // std::string
 
+#include "block_writer.h"
 #include "gedcom_line.h"
 #include "initials.h"
-#include "block_writer.h"
 #include "privatizer_passes.h"
 #include "tag_stack.h"
 
@@ -61,6 +62,37 @@ bool IsInitialsTag(std::string_view tag) {
   return tag == "NAME" || tag == "GIVN" || tag == "ALIA";
 }
 
+/// Whether the living keep a tag (keepTagSet), remembered for tags of up to four bytes: the
+/// lines of living records ask for the same few tags again and again, and the set does not
+/// change during the rewrite.
+class KeptTags {
+ public:
+  explicit KeptTags(const XrefSet& keepTagSet) : keepTagSet(keepTagSet) {}
+
+  bool Keeps(std::string_view tag) {
+    constexpr std::size_t kMemoTagBytes = 4;
+    if (tag.size() > kMemoTagBytes) return keepTagSet.Contains(tag);
+    // The length, then the bytes: a code for every tag of up to four bytes, never 0.
+    std::uint64_t code = tag.size() + 1;
+    for (const char c : tag) code = (code << 8) | static_cast<unsigned char>(c);
+    Entry& entry = entries[(code * 0x9E3779B97F4A7C15u) >> (64 - kEntryBits)];
+    if (entry.code != code) {
+      entry.code = code;
+      entry.keeps = keepTagSet.Contains(tag);
+    }
+    return entry.keeps;
+  }
+
+ private:
+  static constexpr unsigned kEntryBits = 6;
+  struct Entry {
+    std::uint64_t code = 0;
+    bool keeps = false;
+  };
+  const XrefSet& keepTagSet;
+  std::array<Entry, std::size_t{1} << kEntryBits> entries{};
+};
+
 /// The state of the rewrite across lines, and the line rules.
 class Rewriter {
  public:
@@ -70,6 +102,7 @@ class Rewriter {
         options(context.Options()),
         effectiveMessage(context.Consistent().effectiveMessage),
         sets(sets),
+        keptTags(sets.keepTagSet),
         sink(sink),
         linesWritten(linesWritten),
         dialog(context.IsDialog()) {}
@@ -202,7 +235,7 @@ class Rewriter {
   }
 
   void OnLivingLineRemoveDetails(const GedcomLine& line) {
-    if (sets.keepTagSet.Contains(line.tag)) {
+    if (keptTags.Keeps(line.tag)) {
       CopyLine();
       return;
     }
@@ -292,6 +325,7 @@ class Rewriter {
   const PrivatizeOptions& options;
   const std::string& effectiveMessage;
   const PrivatizerSets& sets;
+  KeptTags keptTags;
   OutputSink& sink;
   std::uint64_t& linesWritten;
   const bool dialog;

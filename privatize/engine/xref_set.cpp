@@ -2,6 +2,7 @@
 #include "xref_set.h"
 
 #include <algorithm>  // std::max, std::min
+#include <bit>        // std::endian
 #include <cstring>    // std::memcmp
 #include <new>        // std::bad_alloc
 
@@ -13,6 +14,20 @@ std::uint64_t LoadWord(const char* bytes) {
   std::uint64_t word;
   std::memcpy(&word, bytes, sizeof word);
   return word;
+}
+
+// The eight (four) bytes at bytes as a number whose most significant byte is the first.
+std::uint64_t BigEndianWord(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+  return word;
+}
+std::uint64_t BigEndianHalf(const char* bytes) {
+  std::uint32_t half;
+  std::memcpy(&half, bytes, sizeof half);
+  if constexpr (std::endian::native == std::endian::little) half = __builtin_bswap32(half);
+  return half;
 }
 
 /// The avalanche step of splitmix64: every input bit reaches every output bit.
@@ -28,14 +43,28 @@ std::uint64_t Mix(std::uint64_t value) {
 }  // namespace
 
 XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
-  std::uint64_t head = 0;
   const std::size_t headLength = std::min(key.size(), kHeadBytes);
-  for (std::size_t i = 0; i < headLength; ++i) {
-    head = (head << 8) | static_cast<unsigned char>(key[i]);
-  }
-  // Zero padding; an empty key has no bytes to move (and a shift by 64 is undefined).
-  if (headLength > 0 && headLength < kHeadBytes) head <<= 8 * (kHeadBytes - headLength);
+  const std::uint64_t head = HeadOf(key);
   return {head, HashOf(head, key.size(), key.data() + headLength), key};
+}
+
+std::uint64_t XrefSet::HeadOf(std::string_view key) {
+  constexpr std::size_t kHalf = kHeadBytes / 2;
+  const char* bytes = key.data();
+  const std::size_t size = key.size();
+  if (size >= kHeadBytes) return BigEndianWord(bytes);
+  if (size >= kHalf) {
+    // The first four bytes, and the last four shifted up against them; where the two overlap
+    // they hold the same bytes.
+    const std::uint64_t front = BigEndianHalf(bytes);
+    const std::uint64_t back = BigEndianHalf(bytes + size - kHalf);
+    return (front << 32) | ((back << (8 * (kHeadBytes - size))) & 0xFFFFFFFFu);
+  }
+  std::uint64_t head = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    head |= std::uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * (kHeadBytes - 1 - i));
+  }
+  return head;
 }
 
 XrefSet::KeyHash XrefSet::HashOf(std::uint64_t head, std::size_t length, const char* tail) {

@@ -114,6 +114,8 @@ class XrefSet {
   static Slot Tag(const KeyHash& hash);
   bool MayContain(const Probe& probe) const;
   static KeyHash HashOf(std::uint64_t head, std::size_t length, const char* tail);
+  /// The first kHeadBytes bytes of key, big-endian, zero-padded.
+  static std::uint64_t HeadOf(std::string_view key);
   static Index& Link(Node& node, int side) { return side < 0 ? node.left : node.right; }
 
   Node& At(Index index) { return blocks[index >> kBlockShift][index & (kBlockNodes - 1)]; }

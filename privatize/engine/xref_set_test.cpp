@@ -253,5 +253,20 @@ TEST(XrefSetTest, DeferredTreeInsertionsGiveTheSameAnswersAndTree) {
   EXPECT_TRUE(abandoned.CheckInvariantsForTest());
 }
 
+TEST(XrefSetTest, AProbesHeadHoldsTheFirstEightBytesInOrder) {
+  // Every length around the four- and eight-byte loads, bytes on both sides of 0x80.
+  std::mt19937 random(5);
+  const std::string bytes("\x00\x01\x7f\x80\xfe\xff" "AZaz09@", 13);
+  for (int round = 0; round < 3000; ++round) {
+    std::string key(random() % 13, ' ');
+    for (char& c : key) c = bytes[random() % bytes.size()];
+    std::uint64_t expected = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+      expected = (expected << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    }
+    ASSERT_EQ(XrefSet::MakeProbe(key).head, expected) << round;
+  }
+}
+
 }  // namespace
 }  // namespace privatize
