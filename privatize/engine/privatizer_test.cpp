@@ -167,6 +167,21 @@ TEST(ScanLivingTest, DeathExemptsOnlyWithSubordinateLinesUnlessForced) {
   EXPECT_FALSE(consoleSets.livingSet.Contains("I2"));
 }
 
+TEST(ScanLivingTest, OnlyWholeTagsCountAsBirthsAndDeaths) {
+  // BIRTH and DEATH are other tags than BIRT and DEAT; a tab ends a tag like a space does.
+  const std::string input =
+      "0 HEAD\r\n" + Individual("I1", "1900", "1 BIRTH\r\n2 DATE 1990\r\n") +
+      Individual("I2", "1960", "1 DEATH\r\n2 PLAC Leeds\r\n") +
+      Individual("I3", "1960", "1 DEAT\tY\r\n2 PLAC Leeds\r\n") +
+      "0 @I4@ INDI\r\n1 BIRT\t\r\n2 DATE 1990\r\n0 TRLR\r\n";
+  PrivatizerSets sets;
+  Scan(input, DefaultOptions(Variant::Console), Variant::Console, sets);
+  EXPECT_FALSE(sets.livingSet.Contains("I1"));
+  EXPECT_TRUE(sets.livingSet.Contains("I2"));
+  EXPECT_FALSE(sets.livingSet.Contains("I3"));
+  EXPECT_TRUE(sets.livingSet.Contains("I4"));
+}
+
 TEST(ScanLivingTest, RemembersFamiliesAndJudgesTheLastRecordAtTheEnd) {
   std::string input = "0 HEAD\r\n" + Individual("I1", "1960");
   for (int i = 0; i < 100000; ++i) input += "1 FAMS @F" + std::to_string(i) + "@\r\n";

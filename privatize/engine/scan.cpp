@@ -1,8 +1,5 @@
 // scan.cpp - the passes before the rewrite: living individuals, references, unlinked people.
-#include <array>    // std::array
-#include <bit>      // std::bit_cast
-#include <cstdint>  // std::uint32_t
-#include <cstring>  // std::memcpy
+#include <cstdint>  // std::int32_t
 #include <string>   // std::string
 #include <vector>   // std::vector
 
@@ -114,9 +111,9 @@ class LivingJudge {
   }
 
   /// Takes a line without splitting it when it can: one level digit from 1 to 9, a space, and a
-  /// tag whose first four bytes are none of those this judge tells apart (BIRT, DEAT, NOTE,
-  /// DATE, FAMS), so that the line only sets its level's entry to Other and may show a death.
-  /// False when the line must be split and given to OnLine.
+  /// tag that is not FAMS, nor a DATE under a birth, the two whose values this judge reads. Such
+  /// a line only sets its level's tag entry and may show a death. False when the line must be
+  /// split and given to OnLine.
   bool TakeUnsplit(std::string_view text) {
     constexpr std::size_t kTagStart = 2;
     constexpr std::size_t kTagLength = 4;
@@ -124,20 +121,17 @@ class LivingJudge {
         text[1] != ' ' || gedtext::IsGedcomSpace(static_cast<unsigned char>(text[kTagStart]))) {
       return false;
     }
-    using TagBytes = std::array<char, kTagLength>;
-    constexpr auto kBirt = std::bit_cast<std::uint32_t>(TagBytes{'B', 'I', 'R', 'T'});
-    constexpr auto kDeat = std::bit_cast<std::uint32_t>(TagBytes{'D', 'E', 'A', 'T'});
-    constexpr auto kNote = std::bit_cast<std::uint32_t>(TagBytes{'N', 'O', 'T', 'E'});
-    constexpr auto kDate = std::bit_cast<std::uint32_t>(TagBytes{'D', 'A', 'T', 'E'});
-    constexpr auto kFams = std::bit_cast<std::uint32_t>(TagBytes{'F', 'A', 'M', 'S'});
-    std::uint32_t head = 0;
-    std::memcpy(&head, text.data() + kTagStart, kTagLength);
-    if (head == kBirt || head == kDeat || head == kNote || head == kDate || head == kFams) {
-      return false;
-    }
     const std::int32_t level = text[0] - '0';
-    tags.Set(level, {});
-    if (tags.ParentOf(level) == TagStack::Kind::Death) hasDeath = true;
+    // The tag has exactly four bytes when white space or the end of the line follows them;
+    // a longer one is none of the tags told apart.
+    const bool fourByteTag = text.size() == kTagStart + kTagLength ||
+                             gedtext::IsGedcomSpace(static_cast<unsigned char>(text[kTagStart + kTagLength]));
+    const std::string_view tag = fourByteTag ? text.substr(kTagStart, kTagLength) : std::string_view();
+    if (tag == "FAMS") return false;
+    const TagStack::Kind parent = tags.ParentOf(level);
+    if (tag == "DATE" && parent == TagStack::Kind::Birth) return false;
+    tags.Set(level, tag);
+    if (parent == TagStack::Kind::Death) hasDeath = true;
     return true;
   }
 
