@@ -108,6 +108,21 @@ class LineReader {
   bool FillFromSecondThread();
   void StartBlockRead();
   void MoveUnconsumedToFront();
+  /// Moves the search on by the next 64 bytes when the second thread has found their line ends
+  /// already and nothing needs trimming: they lie wholly in the bytes read and after begin.
+  /// Otherwise leaves it to NextSlow.
+  void TakeNextBlockMask() {
+    const std::size_t offset = scanEnd - blockMasksOrigin;  // huge when scanEnd lies before
+    const std::size_t word = offset / kSearchWidth;
+    if (offset % kSearchWidth != 0 || word >= blockMaskCount || end - scanEnd < kSearchWidth ||
+        begin > scanEnd) {
+      return;
+    }
+    lineEnds = blockMasks[word];
+    maskBase = scanEnd;
+    scanEnd += kSearchWidth;
+  }
+
   /// The line ends among the 64 bytes at pos of the buffer.
   std::uint64_t MaskAt(std::size_t pos) const {
     // The second thread found the line ends of the block it read, 64 bytes at a time from its
