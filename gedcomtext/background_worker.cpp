@@ -1,12 +1,21 @@
 // background_worker.cpp - one job at a time on a second thread.
 #include "background_worker.h"
 
-#include <utility>  // std::move
+#include <system_error>  // std::system_error
+#include <utility>       // std::move
 
 namespace gedtext {
 
 BackgroundWorker::BackgroundWorker()
     : thread([this](const std::stop_token& stop) { Work(stop); }) {}
+
+std::unique_ptr<BackgroundWorker> BackgroundWorker::TryCreate() {
+  try {
+    return std::make_unique<BackgroundWorker>();
+  } catch (const std::system_error&) {
+    return nullptr;
+  }
+}
 
 BackgroundWorker::~BackgroundWorker() {
   Wait();

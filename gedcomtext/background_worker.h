@@ -3,6 +3,7 @@
 
 #include <condition_variable>  // std::condition_variable
 #include <functional>          // std::function
+#include <memory>              // std::unique_ptr
 #include <mutex>               // std::mutex
 #include <thread>              // std::jthread
 
@@ -13,7 +14,11 @@ namespace gedtext {
 /// until the Wait that follows; Wait makes everything the job wrote visible to the caller.
 class BackgroundWorker {
  public:
+  /// Starts the thread; throws std::system_error when no thread can be started.
   BackgroundWorker();
+  /// A started worker, or none when no thread can be started (the system's limits), in which
+  /// case the caller does the work itself.
+  static std::unique_ptr<BackgroundWorker> TryCreate();
   /// Waits for the job in hand, then ends the thread.
   ~BackgroundWorker();
   BackgroundWorker(const BackgroundWorker&) = delete;

@@ -6,10 +6,14 @@
 namespace gedtext {
 
 BlockWriter::BlockWriter(std::ostream& out, std::size_t blockSize, std::size_t spare)
-    : out(out), blockSize(blockSize), first(blockSize + spare), second(blockSize + spare) {}
+    : out(out),
+      blockSize(blockSize),
+      first(blockSize + spare),
+      second(blockSize + spare),
+      worker(BackgroundWorker::TryCreate()) {}
 
 bool BlockWriter::WaitForWrite() {
-  worker.Wait();
+  if (worker) worker->Wait();
   if (writeFailed) failed = true;
   return !failed;
 }
@@ -22,10 +26,15 @@ bool BlockWriter::HandOver() {
   if (collecting->Empty()) return true;
   std::swap(collecting, writing);
   collecting->Clear();
-  worker.Start([this, block = writing] {
+  auto write = [this, block = writing] {
     out.write(block->Data(), static_cast<std::streamsize>(block->Size()));
     if (!out) writeFailed = true;
-  });
+  };
+  if (!worker) {
+    write();
+    return WaitForWrite();
+  }
+  worker->Start(write);
   return true;
 }
 

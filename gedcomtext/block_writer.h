@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>  // std::size_t
+#include <memory>   // std::unique_ptr
 #include <ostream>  // std::ostream
 
 #include "background_worker.h"
@@ -13,7 +14,8 @@ namespace gedtext {
 /// second thread, so that the kernel's copy of one block runs beside the making of the next.
 /// The stream belongs to the writer until Finish. A failed write shows at the next hand-over
 /// or at Finish, one block later than a write on this thread would show it; the bytes that
-/// reach the stream are the same.
+/// reach the stream are the same. When no second thread can be started, each block is written
+/// on the calling thread as it is handed over.
 class BlockWriter {
  public:
   /// blockSize: how much is collected before it is handed over; spare: room past it for the
@@ -43,7 +45,8 @@ class BlockWriter {
   OutputBuffer* writing = &second;  // the worker's from Start until waited for
   bool writeFailed = false;         // set by the worker's job
   bool failed = false;
-  BackgroundWorker worker;  // last, so that it ends before the buffers
+  // None when no thread could be started: blocks are then written on the calling thread.
+  std::unique_ptr<BackgroundWorker> worker;  // last, so that it ends before the buffers
 };
 
 }  // namespace gedtext

@@ -96,7 +96,12 @@ void LineReader::NoteRead(std::size_t got, bool failed) {
 
 bool LineReader::Fill() {
   if (atEof) return false;
-  if (readAhead == ReadAhead::OnSecondThread) return FillFromSecondThread();
+  if (readAhead == ReadAhead::OnSecondThread) {
+    if (!worker) worker = BackgroundWorker::TryCreate();
+    if (worker) return FillFromSecondThread();
+    // No second thread to be had: every block is read here, as without read-ahead.
+    readAhead = ReadAhead::No;
+  }
   MoveUnconsumedToFront();
   if (buffer.size() < end + blockSize + kSearchWidth) buffer.resize(end + blockSize + kSearchWidth);
   in.read(buffer.data() + end, static_cast<std::streamsize>(blockSize));
@@ -107,7 +112,6 @@ bool LineReader::Fill() {
 }
 
 void LineReader::StartBlockRead() {
-  if (!worker) worker = std::make_unique<BackgroundWorker>();
   if (spare.size() < kCarryRoom + blockSize + kSearchWidth) {
     spare.resize(kCarryRoom + blockSize + kSearchWidth);
   }
@@ -128,7 +132,7 @@ void LineReader::StartBlockRead() {
 }
 
 bool LineReader::FillFromSecondThread() {
-  if (!worker || !worker->Busy()) StartBlockRead();
+  if (!worker->Busy()) StartBlockRead();
   worker->Wait();
   const std::size_t got = aheadSize;
   const std::size_t carried = end - begin;

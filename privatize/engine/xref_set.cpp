@@ -258,11 +258,16 @@ void XrefSet::LinkDeferredInBackground() {
   WaitForTree();
   deferring = false;
   if (deferredLeaves.empty()) return;
-  if (!linker) linker = std::make_unique<gedtext::BackgroundWorker>();
-  linker->Start([this] {
+  auto link = [this] {
     for (const Index leaf : deferredLeaves) LinkIntoTree(leaf);
     std::vector<Index>().swap(deferredLeaves);
-  });
+  };
+  if (!linker) linker = gedtext::BackgroundWorker::TryCreate();
+  if (!linker) {
+    link();  // no second thread to be had
+    return;
+  }
+  linker->Start(link);
 }
 
 void XrefSet::WaitForTree() const {

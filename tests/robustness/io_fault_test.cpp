@@ -213,6 +213,29 @@ TEST_P(IoFaultTest, DestinationIsTheSourceUnderAnotherName) {
   ExpectCleanFailure(relative);
 }
 
+// The programs read, write, load or sort on a second thread where they can. Where the system
+// gives them no thread (a process limit reached), they do the same work on one, with the same
+// result. The limit binds only a user other than root, so the run changes to nobody's.
+TEST_P(IoFaultTest, NoSecondThreadGivesTheSameResult) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run the program as another user";
+  if (gedrobust::RunShell("command -v setpriv && command -v prlimit").status != 0) {
+    GTEST_SKIP() << "setpriv and prlimit are needed";
+  }
+  // Large enough that the split tool loads it in two halves.
+  const std::string big = dir.File("big.ged");
+  gedrobust::WriteGeneratedFile(big, 15000, 3);
+  fs::permissions(dir.Path(), fs::perms::all);
+  const std::string withThreads = dir.File("with-threads.ged");
+  const std::string withoutThreads = dir.File("without-threads.ged");
+  const CommandResult normal = Run(big, withThreads);
+  ASSERT_EQ(normal.status, 0) << normal.Describe();
+  const CommandResult limited = gedrobust::RunShell(
+      "setpriv --reuid=65534 --regid=65534 --clear-groups prlimit --nproc=1:1 " +
+      gedrobust::JobCommand(*program, big, withoutThreads));
+  ASSERT_EQ(limited.status, 0) << limited.Describe();
+  EXPECT_EQ(gedtest::ReadFileBytes(withoutThreads), gedtest::ReadFileBytes(withThreads));
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, IoFaultTest,
                          ::testing::Values(gedrobust::ProgramKind::Kinprune,
                                            gedrobust::ProgramKind::Hushtree,
