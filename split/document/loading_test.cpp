@@ -176,6 +176,42 @@ TEST(LoadPassTest, LaterNamesAndDuplicatesAndOddRecords) {
   for (const auto& [name, entry] : doc.individualsByName) EXPECT_FALSE(entry.selected);
 }
 
+// The tables a file of individuals should give, built beside the file: individuals in file
+// order, and for each xref the last of its records.
+struct ExpectedTables {
+  std::string text = "0 HEAD\n";
+  std::vector<std::pair<std::string, std::string>> individuals;  // name, xref in file order
+  std::map<std::string, std::string> nameOfXref;                  // the later one wins
+  std::map<std::string, std::uint64_t> offsetOfXref;
+
+  /// Appends an individual's record, with more lines after the name if given.
+  void AddIndividual(const std::string& xref, const std::string& name, const std::string& more = {}) {
+    offsetOfXref[xref] = text.size();
+    text += "0 @" + xref + "@ INDI\n1 NAME " + name + "\n" + more;
+    std::string shown = CKinpruneDoc::BuildDisplayName(name);
+    CKinpruneDoc::ProperCaseName(shown);
+    individuals.emplace_back(shown, xref);
+    nameOfXref[xref] = shown;
+  }
+
+  /// The three tables of doc, loaded from text, hold what the file says, in byte order and,
+  /// among equal names, in file order.
+  void ExpectIn(const CKinpruneDoc& doc) {
+    std::stable_sort(individuals.begin(), individuals.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::pair<std::string, std::string>> listed;
+    for (const auto& [name, entry] : doc.individualsByName) listed.emplace_back(name, entry.xref);
+    EXPECT_TRUE(listed == individuals);
+    std::map<std::string, std::uint64_t> offsets(doc.recordOffsets.begin(), doc.recordOffsets.end());
+    EXPECT_TRUE(offsets == offsetOfXref);
+    std::map<std::string, std::string> byXref;
+    for (const auto& [xref, entry] : doc.individualByXref) byXref[xref] = entry->name;
+    EXPECT_TRUE(byXref == nameOfXref);
+    EXPECT_TRUE(std::is_sorted(doc.recordOffsets.begin(), doc.recordOffsets.end(),
+                               [](const auto& a, const auto& b) { return a.first < b.first; }));
+  }
+};
+
 // The tables are sorted in bulk with a 16-byte prefix before the rest of each string is looked
 // at; names and identifiers around that length, with shared prefixes, zero bytes and bytes from
 // 0x80 must come out exactly as byte-by-byte order and file order put them.
@@ -190,38 +226,17 @@ TEST(LoadPassTest, TablesOrderLikeBytesWhateverTheLengthOfNamesAndXrefs) {
     return text;
   };
   for (int round = 0; round < 40; ++round) {
-    std::string text = "0 HEAD\n";
-    std::vector<std::pair<std::string, std::string>> individuals;  // name, xref in file order
-    std::map<std::string, std::string> nameOfXref;                  // the later one wins
-    std::map<std::string, std::uint64_t> offsetOfXref;
+    ExpectedTables expected;
     for (int k = 0; k < 60; ++k) {
       std::string xref = pick();
       std::replace(xref.begin(), xref.end(), ' ', '_');
       std::replace(xref.begin(), xref.end(), '\0', '0');
       // Without slashes the value is the whole name, so names may end in a zero byte.
-      const std::string name = random() % 2 ? "/" + pick() + "/" : pick();
-      offsetOfXref[xref] = text.size();
-      text += "0 @" + xref + "@ INDI\n1 NAME " + name + "\n";
-      std::string shown = CKinpruneDoc::BuildDisplayName(name);
-      CKinpruneDoc::ProperCaseName(shown);
-      individuals.emplace_back(shown, xref);
-      nameOfXref[xref] = shown;
+      expected.AddIndividual(xref, random() % 2 ? "/" + pick() + "/" : pick());
     }
     CKinpruneDoc doc;
-    Load(doc, text);
-    std::stable_sort(individuals.begin(), individuals.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::pair<std::string, std::string>> listed;
-    for (const auto& [name, entry] : doc.individualsByName) listed.emplace_back(name, entry.xref);
-    EXPECT_EQ(listed, individuals);
-
-    std::map<std::string, std::uint64_t> offsets(doc.recordOffsets.begin(), doc.recordOffsets.end());
-    EXPECT_EQ(offsets, offsetOfXref);
-    std::map<std::string, std::string> byXref;
-    for (const auto& [xref, entry] : doc.individualByXref) byXref[xref] = entry->name;
-    EXPECT_EQ(byXref, nameOfXref);
-    EXPECT_TRUE(std::is_sorted(doc.recordOffsets.begin(), doc.recordOffsets.end(),
-                               [](const auto& a, const auto& b) { return a.first < b.first; }));
+    Load(doc, expected.text);
+    expected.ExpectIn(doc);
   }
 }
 
@@ -250,33 +265,13 @@ TEST(LoadPassTest, ManyKeysAlikeInTheirFirstBytesAndRepeated) {
   // in a part's order shows in how the parts' keys are merged (the trees themselves would put
   // distinct keys right whatever order they came in).
   const std::string padding = "1 NOTE " + std::string(400, 'x') + "\n";
-  std::string text = "0 HEAD\n";
-  std::vector<std::pair<std::string, std::string>> individuals;  // name, xref in file order
-  std::map<std::string, std::string> nameOfXref;                  // the later one wins
-  std::map<std::string, std::uint64_t> offsetOfXref;
-  while (text.size() < (std::size_t{5} << 20)) {
-    const std::string& xref = xrefs[random() % xrefs.size()];
-    const std::string& name = names[random() % names.size()];
-    offsetOfXref[xref] = text.size();
-    text += "0 @" + xref + "@ INDI\n1 NAME " + name + "\n" + padding;
-    std::string shown = CKinpruneDoc::BuildDisplayName(name);
-    CKinpruneDoc::ProperCaseName(shown);
-    individuals.emplace_back(shown, xref);
-    nameOfXref[xref] = shown;
+  ExpectedTables expected;
+  while (expected.text.size() < (std::size_t{5} << 20)) {
+    expected.AddIndividual(xrefs[random() % xrefs.size()], names[random() % names.size()], padding);
   }
   CKinpruneDoc doc;
-  Load(doc, text);
-
-  std::stable_sort(individuals.begin(), individuals.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<std::pair<std::string, std::string>> listed;
-  for (const auto& [name, entry] : doc.individualsByName) listed.emplace_back(name, entry.xref);
-  EXPECT_TRUE(listed == individuals);
-  std::map<std::string, std::uint64_t> offsets(doc.recordOffsets.begin(), doc.recordOffsets.end());
-  EXPECT_TRUE(offsets == offsetOfXref);
-  std::map<std::string, std::string> byXref;
-  for (const auto& [xref, entry] : doc.individualByXref) byXref[xref] = entry->name;
-  EXPECT_TRUE(byXref == nameOfXref);
+  Load(doc, expected.text);
+  expected.ExpectIn(doc);
 }
 
 namespace {
