@@ -189,6 +189,12 @@ void CheckLivingRecords(const std::vector<gedfuzz::TextLine>& output, const Inpu
   }
 }
 
+/// True for the level-0 line of a record of someone living.
+bool StartsLivingRecord(const gedfuzz::Fields& fields, const std::set<std::string>& living) {
+  return fields.hasLevel && fields.level == 0 && gedfuzz::IsIdentifierShaped(fields.tag) &&
+         living.count(gedfuzz::StripAt(fields.tag)) > 0;
+}
+
 /// The lines the rewrite copies as they stand when no record is removed as unreferenced: the
 /// level-0 line of every record and every line of a record of nobody living (lines before the
 /// first record and lines without a level included).
@@ -200,7 +206,7 @@ std::vector<std::string_view> LinesCopiedWhole(const std::vector<gedfuzz::TextLi
     const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
     if (fields.blank) continue;
     if (fields.hasLevel && fields.level == 0) {
-      inLiving = gedfuzz::IsIdentifierShaped(fields.tag) && living.count(gedfuzz::StripAt(fields.tag)) > 0;
+      inLiving = StartsLivingRecord(fields, living);
       copied.push_back(line.text);
     } else if (!inLiving) {
       copied.push_back(line.text);
@@ -256,8 +262,7 @@ void RequireReferencedRecordsWhole(const std::vector<gedfuzz::TextLine>& input,
     const gedfuzz::Fields fields = gedfuzz::SplitFields(line.text);
     if (fields.blank) continue;
     if (fields.hasLevel && fields.level == 0) {
-      const bool isLiving = gedfuzz::IsIdentifierShaped(fields.tag) && living.count(gedfuzz::StripAt(fields.tag)) > 0;
-      inWholeRecord = !isLiving && writtenStarts.count(line.text) > 0;
+      inWholeRecord = !StartsLivingRecord(fields, living) && writtenStarts.count(line.text) > 0;
     }
     if (inWholeRecord) whole.push_back(line.text);
   }
