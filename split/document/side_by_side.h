@@ -2,7 +2,9 @@
 #pragma once
 
 #include <exception>  // std::exception_ptr, std::current_exception, std::rethrow_exception
-#include <thread>     // std::thread
+#include <memory>     // std::unique_ptr
+
+#include "background_worker.h"
 
 namespace kinprune {
 
@@ -13,29 +15,27 @@ namespace kinprune {
 /// its own thread. The two must not touch the same data.
 template <class Here, class There>
 void RunSideBySide(Here&& here, There&& there) {
-  std::exception_ptr thereFailure;
-  std::thread helper;
-  try {
-    helper = std::thread([&] {
-      try {
-        there();
-      } catch (...) {
-        thereFailure = std::current_exception();
-      }
-    });
-  } catch (...) {
-    // No thread to be had (resources, memory): the same work one after the other.
+  const std::unique_ptr<gedtext::BackgroundWorker> worker = gedtext::BackgroundWorker::TryCreate();
+  if (!worker) {
     here();
     there();
     return;
   }
+  std::exception_ptr thereFailure;
+  worker->Start([&] {
+    try {
+      there();
+    } catch (...) {
+      thereFailure = std::current_exception();
+    }
+  });
   std::exception_ptr hereFailure;
   try {
     here();
   } catch (...) {
     hereFailure = std::current_exception();
   }
-  helper.join();
+  worker->Wait();
   if (hereFailure) std::rethrow_exception(hereFailure);
   if (thereFailure) std::rethrow_exception(thereFailure);
 }
