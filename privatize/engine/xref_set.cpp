@@ -2,7 +2,7 @@
 #include "xref_set.h"
 
 #include <algorithm>  // std::max, std::min
-#include <bit>        // std::endian
+#include <bit>        // std::countr_zero, std::endian, std::popcount
 #include <cstring>    // std::memcmp
 #include <new>        // std::bad_alloc
 
@@ -42,10 +42,99 @@ std::uint64_t Mix(std::uint64_t value) {
 
 }  // namespace
 
+namespace {
+
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+
+// Per byte of word: 0 for an ASCII digit, nonzero for any other byte.
+std::uint64_t NonDigitBytes(std::uint64_t word) {
+  const std::uint64_t highNibbleNotThree = (word & (0xF0 * kEveryByte)) ^ (0x30 * kEveryByte);
+  const std::uint64_t lowNibbleAboveNine = ((word & (0x0F * kEveryByte)) + 0x06 * kEveryByte) & (0xF0 * kEveryByte);
+  return highNibbleNotThree | lowNibbleAboveNine;
+}
+
+// The top bit of every nonzero byte of word.
+std::uint64_t NonzeroByteFlags(std::uint64_t word) {
+  constexpr std::uint64_t kLowSeven = 0x7F * kEveryByte;
+  return (((word & kLowSeven) + kLowSeven) | word) & ~kLowSeven;
+}
+
+// The value of the digits held one per byte (0 to 9), the ones in the lowest byte.
+std::uint32_t DecimalValue(std::uint64_t digits) {
+  digits = (digits & 0x00FF00FF00FF00FFu) + ((digits >> 8) & 0x00FF00FF00FF00FFu) * 10;
+  digits = (digits & 0x0000FFFF0000FFFFu) + ((digits >> 16) & 0x0000FFFF0000FFFFu) * 100;
+  return static_cast<std::uint32_t>((digits & 0xFFFFFFFFu) + (digits >> 32) * 10000);
+}
+
+}  // namespace
+
 XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
-  const std::size_t headLength = std::min(key.size(), kHeadBytes);
+  const std::size_t size = key.size();
+  const std::size_t headLength = std::min(size, kHeadBytes);
   const std::uint64_t head = HeadOf(key);
-  return {head, HashOf(head, key.size(), key.data() + headLength), key};
+  Probe probe{head, HashOf(head, size, key.data() + headLength), key};
+  if (size == 0 || size > kHeadBytes) return probe;
+  // The key's bytes from its last one up; above them (a key shorter than the head) zero bytes,
+  // which are no digits.
+  const auto lastByteShift = static_cast<unsigned>(8 * (kHeadBytes - size));
+  const std::uint64_t fromLast = head >> lastByteShift;
+  const std::uint64_t nonDigits = NonzeroByteFlags(NonDigitBytes(fromLast));
+  const unsigned digits = nonDigits == 0 ? 8 : static_cast<unsigned>(std::countr_zero(nonDigits)) / 8;
+  if (digits == 0 || digits > kNumberDigits) return probe;
+  const std::uint64_t digitBytes = (std::uint64_t{1} << (8 * digits)) - 1;
+  const std::uint64_t lengthAndDigits = (std::uint64_t{size} << 4) | digits;
+  probe.stem = (head & ~(digitBytes << lastByteShift)) | (lengthAndDigits << lastByteShift);
+  probe.number = DecimalValue((fromLast & digitBytes) - (0x30 * kEveryByte & digitBytes));
+  probe.digits = digits;
+  return probe;
+}
+
+namespace {
+
+template <class Stems>
+auto* StemIn(Stems& stems, const XrefSet::Probe& probe) {
+  for (auto& stem : stems) {
+    if (stem.stem == probe.stem) return &stem;
+  }
+  return static_cast<decltype(&stems[0])>(nullptr);
+}
+
+}  // namespace
+
+const XrefSet::NumberedStem* XrefSet::StemOf(const Probe& probe) const {
+  return StemIn(numberedStems, probe);
+}
+
+XrefSet::Known XrefSet::KnownByNumber(const Probe& probe) const {
+  if (probe.stem == 0) return Known::Unknown;
+  const NumberedStem* stem = StemOf(probe);
+  if (stem == nullptr) {
+    // While there is room for stems, the first key of a stem brings it in.
+    return numberedStems.size() < kMaxNumberedStems ? Known::Absent : Known::Unknown;
+  }
+  constexpr unsigned kWordShift = 6;
+  const std::size_t word = probe.number >> kWordShift;
+  if (word >= stem->bits.size()) return Known::Absent;
+  return (stem->bits[word] >> (probe.number & 63)) & 1 ? Known::Present : Known::Absent;
+}
+
+void XrefSet::MarkNumber(const Probe& probe) {
+  if (probe.stem == 0) return;
+  NumberedStem* stem = StemIn(numberedStems, probe);
+  if (stem == nullptr) {
+    if (numberedStems.size() == kMaxNumberedStems) return;
+    stem = &numberedStems.emplace_back(NumberedStem{probe.stem, {}});
+  }
+  constexpr unsigned kWordShift = 6;
+  const std::size_t word = probe.number >> kWordShift;
+  if (word >= stem->bits.size()) {
+    // Doubling, but never past the words that the largest number of this many digits needs.
+    std::size_t largest = 1;
+    for (std::uint32_t i = 0; i < probe.digits; ++i) largest *= 10;
+    const std::size_t wordsForAll = ((largest - 1) >> kWordShift) + 1;
+    stem->bits.resize(std::min(std::max(word + 1, 2 * stem->bits.size()), wordsForAll));
+  }
+  stem->bits[word] |= std::uint64_t{1} << (probe.number & 63);
 }
 
 std::uint64_t XrefSet::HeadOf(std::string_view key) {
@@ -228,11 +317,27 @@ void XrefSet::ReserveIndex(std::size_t keyCount) {
 }
 
 bool XrefSet::Insert(const Probe& probe) {
+  switch (KnownByNumber(probe)) {
+    case Known::Present:
+      return false;
+    case Known::Absent:
+      return InsertNew(probe);
+    case Known::Unknown:
+      break;
+  }
   if (MayContain(probe) && Find(probe) != kNoNode) return false;
   return InsertNew(probe);
 }
 
 bool XrefSet::InsertLikelyPresent(const Probe& probe) {
+  switch (KnownByNumber(probe)) {
+    case Known::Present:
+      return false;
+    case Known::Absent:
+      return InsertNew(probe);
+    case Known::Unknown:
+      break;
+  }
   if (Find(probe) != kNoNode) return false;
   return InsertNew(probe);
 }
@@ -241,6 +346,7 @@ bool XrefSet::InsertNew(const Probe& probe) {
   // The index has told that the key is new; the tree takes it now, or later in the same order.
   WaitForTree();
   const Index leaf = NewNode(probe);
+  MarkNumber(probe);
   if (deferring) {
     deferredLeaves.push_back(leaf);
   } else {
@@ -343,10 +449,14 @@ void XrefSet::LinkIntoTree(Index leaf) {
 }
 
 bool XrefSet::Contains(const Probe& probe) const {
+  const Known known = KnownByNumber(probe);
+  if (known != Known::Unknown) return known == Known::Present;
   return MayContain(probe) && Find(probe) != kNoNode;
 }
 
 bool XrefSet::ContainsLikely(const Probe& probe) const {
+  const Known known = KnownByNumber(probe);
+  if (known != Known::Unknown) return known == Known::Present;
   return Find(probe) != kNoNode;
 }
 
@@ -362,6 +472,7 @@ void XrefSet::Destroy() {
   WaitForTree();
   deferring = false;
   std::vector<Index>().swap(deferredLeaves);
+  std::vector<NumberedStem>().swap(numberedStems);
   std::vector<std::unique_ptr<Node[]>>().swap(blocks);
   std::vector<char>().swap(tailBytes);
   std::vector<Slot>().swap(slots);
@@ -415,12 +526,20 @@ bool XrefSet::CheckInvariantsForTest() const {
   visit(visit, root);
   // The filter and the hash index must lead to every node of the tree.
   bool indexed = true;
+  // The bit maps must mark exactly the numbered keys of their stems.
+  std::size_t numbered = 0;
   for (Index index = 0; index < count; ++index) {
     const std::string key = KeyOf(At(index));
     const Probe probe = MakeProbe(key);
     if (!MayContain(probe) || Find(probe) != index) indexed = false;
+    if (StemOf(probe) != nullptr) ++numbered;
+    if (KnownByNumber(probe) == Known::Absent) indexed = false;
   }
-  return sound && ordered && indexed && visited == count;
+  std::size_t marked = 0;
+  for (const NumberedStem& stem : numberedStems) {
+    for (const std::uint64_t word : stem.bits) marked += static_cast<std::size_t>(std::popcount(word));
+  }
+  return sound && ordered && indexed && marked == numbered && visited == count;
 }
 
 int XrefSet::HeightForTest() const {
