@@ -49,7 +49,8 @@ constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
 // Per byte of word: 0 for an ASCII digit, nonzero for any other byte.
 std::uint64_t NonDigitBytes(std::uint64_t word) {
   const std::uint64_t highNibbleNotThree = (word & (0xF0 * kEveryByte)) ^ (0x30 * kEveryByte);
-  const std::uint64_t lowNibbleAboveNine = ((word & (0x0F * kEveryByte)) + 0x06 * kEveryByte) & (0xF0 * kEveryByte);
+  const std::uint64_t lowNibbleAboveNine =
+      ((word & (0x0F * kEveryByte)) + 0x06 * kEveryByte) & (0xF0 * kEveryByte);
   return highNibbleNotThree | lowNibbleAboveNine;
 }
 
@@ -79,13 +80,22 @@ XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
   const auto lastByteShift = static_cast<unsigned>(8 * (kHeadBytes - size));
   const std::uint64_t fromLast = head >> lastByteShift;
   const std::uint64_t nonDigits = NonzeroByteFlags(NonDigitBytes(fromLast));
-  const unsigned digits = nonDigits == 0 ? 8 : static_cast<unsigned>(std::countr_zero(nonDigits)) / 8;
+  const unsigned digits =
+      nonDigits == 0 ? 8 : static_cast<unsigned>(std::countr_zero(nonDigits)) / 8;
   if (digits == 0 || digits > kNumberDigits) return probe;
   const std::uint64_t digitBytes = (std::uint64_t{1} << (8 * digits)) - 1;
-  const std::uint64_t lengthAndDigits = (std::uint64_t{size} << 4) | digits;
-  probe.stem = (head & ~(digitBytes << lastByteShift)) | (lengthAndDigits << lastByteShift);
-  probe.number = DecimalValue((fromLast & digitBytes) - (0x30 * kEveryByte & digitBytes));
-  probe.digits = digits;
+  // The digits' place among all strings of digits: those with fewer digits come first.
+  static constexpr std::uint32_t kShorterStrings[kNumberDigits + 1] = {
+      0, 1, 11, 111, 1111, 11111, 111111, 1111111};
+  probe.number = kShorterStrings[digits] +
+                 DecimalValue((fromLast & digitBytes) - (0x30 * kEveryByte & digitBytes));
+  // The bytes before the digits, then a marker byte, then zero bytes: the marker, the last
+  // byte that is not zero, tells how many bytes come before it.
+  const std::size_t stemLength = size - digits;
+  const auto markerShift = static_cast<unsigned>(8 * (kHeadBytes - 1 - stemLength));
+  const std::uint64_t stemBytes =
+      stemLength == 0 ? 0 : head & (~std::uint64_t{0} << (markerShift + 8));
+  probe.stem = stemBytes | (std::uint64_t{0xFF} << markerShift);
   return probe;
 }
 
@@ -114,7 +124,7 @@ XrefSet::Known XrefSet::KnownByNumber(const Probe& probe) const {
   }
   constexpr unsigned kWordShift = 6;
   const std::size_t word = probe.number >> kWordShift;
-  if (word >= stem->bits.size()) return Known::Absent;
+  if (word >= stem->bits.size()) return stem->complete ? Known::Absent : Known::Unknown;
   return (stem->bits[word] >> (probe.number & 63)) & 1 ? Known::Present : Known::Absent;
 }
 
@@ -128,11 +138,16 @@ void XrefSet::MarkNumber(const Probe& probe) {
   constexpr unsigned kWordShift = 6;
   const std::size_t word = probe.number >> kWordShift;
   if (word >= stem->bits.size()) {
-    // Doubling, but never past the words that the largest number of this many digits needs.
-    std::size_t largest = 1;
-    for (std::uint32_t i = 0; i < probe.digits; ++i) largest *= 10;
-    const std::size_t wordsForAll = ((largest - 1) >> kWordShift) + 1;
-    stem->bits.resize(std::min(std::max(word + 1, 2 * stem->bits.size()), wordsForAll));
+    if (!stem->complete) return;
+    const std::size_t had = stem->bits.size();
+    const std::size_t left = kMaxNumberedWords - numberedWords;
+    if (word + 1 - had > left) {
+      stem->complete = false;
+      return;
+    }
+    const std::size_t grown = std::min(std::max(word + 1, 2 * had), had + left);
+    stem->bits.resize(grown);
+    numberedWords += grown - had;
   }
   stem->bits[word] |= std::uint64_t{1} << (probe.number & 63);
 }
@@ -248,7 +263,8 @@ std::uint64_t XrefSet::FilterBits(const KeyHash& hash) {
 bool XrefSet::MayContain(const Probe& probe) const {
   if (filterWords.empty()) return false;
   const std::uint64_t bits = FilterBits(probe.hash);
-  const std::size_t word = InLine(probe.hash.stem >> kSlotTagShift, probe.hash.last, filterWords.size());
+  const std::size_t word =
+      InLine(probe.hash.stem >> kSlotTagShift, probe.hash.last, filterWords.size());
   return (filterWords[word] & bits) == bits;
 }
 
@@ -460,9 +476,13 @@ bool XrefSet::ContainsLikely(const Probe& probe) const {
   return Find(probe) != kNoNode;
 }
 
-bool XrefSet::Insert(std::string_view key) { return Insert(MakeProbe(key)); }
+bool XrefSet::Insert(std::string_view key) {
+  return Insert(MakeProbe(key));
+}
 
-bool XrefSet::Contains(std::string_view key) const { return Contains(MakeProbe(key)); }
+bool XrefSet::Contains(std::string_view key) const {
+  return Contains(MakeProbe(key));
+}
 
 bool XrefSet::ContainsLikely(std::string_view key) const {
   return ContainsLikely(MakeProbe(key));
@@ -473,6 +493,7 @@ void XrefSet::Destroy() {
   deferring = false;
   std::vector<Index>().swap(deferredLeaves);
   std::vector<NumberedStem>().swap(numberedStems);
+  numberedWords = 0;
   std::vector<std::unique_ptr<Node[]>>().swap(blocks);
   std::vector<char>().swap(tailBytes);
   std::vector<Slot>().swap(slots);
@@ -532,12 +553,14 @@ bool XrefSet::CheckInvariantsForTest() const {
     const std::string key = KeyOf(At(index));
     const Probe probe = MakeProbe(key);
     if (!MayContain(probe) || Find(probe) != index) indexed = false;
-    if (StemOf(probe) != nullptr) ++numbered;
+    const NumberedStem* stem = StemOf(probe);
+    if (stem != nullptr && (probe.number >> 6) < stem->bits.size()) ++numbered;
     if (KnownByNumber(probe) == Known::Absent) indexed = false;
   }
   std::size_t marked = 0;
   for (const NumberedStem& stem : numberedStems) {
-    for (const std::uint64_t word : stem.bits) marked += static_cast<std::size_t>(std::popcount(word));
+    for (const std::uint64_t word : stem.bits)
+      marked += static_cast<std::size_t>(std::popcount(word));
   }
   return sound && ordered && indexed && marked == numbered && visited == count;
 }

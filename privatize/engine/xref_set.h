@@ -27,8 +27,8 @@ namespace privatize {
 /// node itself. A small Bloom filter (a 64-bit word for every eight slots, three bits set a key)
 /// answers most lookups of absent keys from the cache before the index is touched.
 ///
-/// Most identifiers are a short stem and a number (I1204, F0045, S12). Such a key also has a bit,
-/// by its number, in a bit map of its stem, length and digit count; whether it is present is then told by that
+/// Most identifiers are a short stem and a number (I1204, F0045, S12). Such a key also has a bit
+/// in a bit map of its stem, numbered by its digits; whether it is present is then told by that
 /// bit, which at a million keys is a read from a map of 125 KB instead of a cache miss in the
 /// index. The tree and the index hold these keys all the same.
 class XrefSet {
@@ -49,11 +49,11 @@ class XrefSet {
     KeyHash hash;
     std::string_view key;
     /// For a key of at most kHeadBytes bytes that ends in 1 to kNumberDigits decimal digits: the
-    /// head with the digits cleared and the key's length and digit count put in the place of its
-    /// last byte (never 0), the number of digits and their value. stem is 0 for any other key.
+    /// head of the bytes before the digits with a marker byte where the digits begin (never 0),
+    /// and the digits' place among all strings of digits, shorter ones first (0 is 1, 9 is 10,
+    /// 00 is 11). stem is 0 for any other key.
     std::uint64_t stem = 0;
     std::uint32_t number = 0;
-    std::uint32_t digits = 0;
   };
   static Probe MakeProbe(std::string_view key);
 
@@ -102,6 +102,8 @@ class XrefSet {
   static constexpr std::size_t kHeadBytes = 8;
   static constexpr std::size_t kNumberDigits = 7;
   static constexpr std::size_t kMaxNumberedStems = 16;
+  /// All bit maps of a set together hold at most this many 64-bit words (4 MiB).
+  static constexpr std::size_t kMaxNumberedWords = std::size_t{1} << 19;
   static constexpr unsigned kBlockShift = 12;
   static constexpr Index kBlockNodes = Index{1} << kBlockShift;
 
@@ -113,8 +115,6 @@ class XrefSet {
     Index right = kNoNode;
     std::int8_t balance = 0;  // height(right) - height(left)
   };
-
-
 
   // A slot holds 32 bits of the key's hash (Tag) above the node index plus one; 0 is an empty
   // slot. The hash bits let most slots of other keys be passed without visiting their node.
@@ -154,10 +154,13 @@ class XrefSet {
 
   // The bit map of the numbered keys of one stem (Probe::stem), as long as the largest number
   // marked needs. Stems are taken in the order their first key comes, up to kMaxNumberedStems;
-  // the keys of later stems are found through the index alone.
+  // the keys of later stems are found through the index alone. When the words allowed for all
+  // maps run out, a map stops growing and is no longer complete: keys numbered beyond it are
+  // then found through the index alone.
   struct NumberedStem {
     std::uint64_t stem;
     std::vector<std::uint64_t> bits;
+    bool complete = true;
   };
   enum class Known { Present, Absent, Unknown };
   /// Whether the probe's key is present as far as the numbered stems tell.
@@ -167,9 +170,10 @@ class XrefSet {
   const NumberedStem* StemOf(const Probe& probe) const;
 
   std::vector<NumberedStem> numberedStems;
+  std::size_t numberedWords = 0;  // of all bit maps
   std::vector<std::unique_ptr<Node[]>> blocks;
   std::vector<char> tailBytes;
-  std::vector<Slot> slots;  // size a power of two, at most three quarters used
+  std::vector<Slot> slots;                 // size a power of two, at most three quarters used
   std::vector<std::uint64_t> filterWords;  // one eighth as many as slots
   Index root = kNoNode;
   std::size_t count = 0;

@@ -61,6 +61,101 @@ TEST(XrefSetTest, ManyKeysStayFindableInLogarithmicHeight) {
   }
 }
 
+// Keys of a stem and a number are also told by a bit per number: keys whose stems or digits
+// differ (a leading zero counts) must never share a bit, and keys of stems past the bit maps'
+// limit must still be found.
+TEST(XrefSetTest, NumberedKeysAreToldApartByStemAndDigits) {
+  const std::vector<std::string> alike = {"I5",
+                                          "I05",
+                                          "I005",
+                                          std::string("I\0"
+                                                      "5",
+                                                      3),
+                                          std::string("I\0"
+                                                      "05",
+                                                      4),
+                                          "5",
+                                          "05",
+                                          "I0",
+                                          "I00",
+                                          "0",
+                                          "I1234567",
+                                          "1234567",
+                                          "12345678",
+                                          "I12345678",
+                                          "A1B2",
+                                          "A1B02",
+                                          "A1C2",
+                                          "@5",
+                                          "I9999999"};
+  for (std::size_t present = 0; present < alike.size(); ++present) {
+    XrefSet set;
+    ASSERT_TRUE(set.Insert(alike[present]));
+    for (std::size_t other = 0; other < alike.size(); ++other) {
+      EXPECT_EQ(set.Contains(alike[other]), other == present) << alike[present] << " / " << other;
+      EXPECT_EQ(set.ContainsLikely(alike[other]), other == present)
+          << alike[present] << " / " << other;
+    }
+    EXPECT_TRUE(set.CheckInvariantsForTest());
+  }
+
+  // Bit maps for the largest numbers of several stems run out of the words allowed for them:
+  // keys beyond them are found all the same.
+  XrefSet large;
+  std::vector<std::string> largeKeys;
+  for (const char* stem : {"A", "B", "C", "D", "E"}) {
+    for (const char* number : {"9999999", "5", "0000000", "9999998"})
+      largeKeys.push_back(std::string(stem) + number);
+  }
+  for (const auto& key : largeKeys) ASSERT_TRUE(large.Insert(key)) << key;
+  for (const auto& key : largeKeys) EXPECT_TRUE(large.Contains(key) && !large.Insert(key)) << key;
+  for (const char* absent : {"A9999997", "E9999997", "E6", "E000000", "F5"}) {
+    EXPECT_FALSE(large.Contains(absent) || large.ContainsLikely(absent)) << absent;
+  }
+  EXPECT_TRUE(large.CheckInvariantsForTest());
+
+  // Random operations over keys of many stems (more than get a bit map), numbers of every
+  // length and a few bytes that are no digits, against std::set.
+  std::mt19937 random(11);
+  const std::string stems[] = {
+      "",  "I", "F", "S", "N", "R", "M", "P",   "X", "I0", "F1", "@", "Ab", std::string(1, '\0'),
+      "Q", "T", "U", "V", "W", "Y", "Z", "SOUR"};
+  auto randomKey = [&] {
+    std::string key = stems[random() % std::size(stems)];
+    const int digits = static_cast<int>(random() % 9);
+    for (int i = 0; i < digits; ++i)
+      key.push_back(static_cast<char>('0' + random() % (i == 0 ? 3 : 10)));
+    if (random() % 16 == 0) key.push_back(':');
+    return key;
+  };
+  XrefSet set;
+  std::set<std::string> model;
+  for (int step = 0; step < 60000; ++step) {
+    const std::string key = randomKey();
+    switch (random() % 4) {
+      case 0:
+        ASSERT_EQ(set.Insert(key), model.insert(key).second) << key;
+        break;
+      case 1:
+        ASSERT_EQ(set.InsertLikelyPresent(XrefSet::MakeProbe(key)), model.insert(key).second)
+            << key;
+        break;
+      case 2:
+        ASSERT_EQ(set.Contains(key), model.count(key) == 1) << key;
+        break;
+      default:
+        ASSERT_EQ(set.ContainsLikely(key), model.count(key) == 1) << key;
+        break;
+    }
+  }
+  EXPECT_EQ(set.Size(), model.size());
+  EXPECT_TRUE(set.CheckInvariantsForTest());
+  set.Destroy();
+  for (const auto& key : model) ASSERT_FALSE(set.Contains(key)) << key;
+  EXPECT_TRUE(set.Insert("I5"));
+  EXPECT_TRUE(set.CheckInvariantsForTest());
+}
+
 TEST(XrefSetTest, ComparesCaseSensitiveUnsignedBytes) {
   XrefSet set;
   EXPECT_TRUE(set.Insert("F1"));
@@ -220,8 +315,8 @@ TEST(XrefSetTest, DeferredTreeInsertionsGiveTheSameAnswersAndTree) {
     const bool isNew = model.insert(key).second;
     ASSERT_EQ(direct.Insert(key), isNew) << key;
     // Inserting past the filter must still set the key's bits in it, or Contains would miss.
-    const bool inserted = i % 2 == 0 ? deferred.Insert(key)
-                                     : deferred.InsertLikelyPresent(XrefSet::MakeProbe(key));
+    const bool inserted =
+        i % 2 == 0 ? deferred.Insert(key) : deferred.InsertLikelyPresent(XrefSet::MakeProbe(key));
     ASSERT_EQ(inserted, isNew) << key;
     ASSERT_TRUE(deferred.Contains(key));
   }
@@ -256,7 +351,10 @@ TEST(XrefSetTest, DeferredTreeInsertionsGiveTheSameAnswersAndTree) {
 TEST(XrefSetTest, AProbesHeadHoldsTheFirstEightBytesInOrder) {
   // Every length around the four- and eight-byte loads, bytes on both sides of 0x80.
   std::mt19937 random(5);
-  const std::string bytes("\x00\x01\x7f\x80\xfe\xff" "AZaz09@", 13);
+  const std::string bytes(
+      "\x00\x01\x7f\x80\xfe\xff"
+      "AZaz09@",
+      13);
   for (int round = 0; round < 3000; ++round) {
     std::string key(random() % 13, ' ');
     for (char& c : key) c = bytes[random() % bytes.size()];
