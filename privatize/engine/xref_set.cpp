@@ -128,28 +128,38 @@ XrefSet::Known XrefSet::KnownByNumber(const Probe& probe) const {
   return (stem->bits[word] >> (probe.number & 63)) & 1 ? Known::Present : Known::Absent;
 }
 
-void XrefSet::MarkNumber(const Probe& probe) {
-  if (probe.stem == 0) return;
+bool XrefSet::MarkNumber(const Probe& probe) {
+  if (probe.stem == 0) return false;
   NumberedStem* stem = StemIn(numberedStems, probe);
   if (stem == nullptr) {
-    if (numberedStems.size() == kMaxNumberedStems) return;
+    if (numberedStems.size() == kMaxNumberedStems) return false;
     stem = &numberedStems.emplace_back(NumberedStem{probe.stem, {}});
   }
   constexpr unsigned kWordShift = 6;
   const std::size_t word = probe.number >> kWordShift;
   if (word >= stem->bits.size()) {
-    if (!stem->complete) return;
+    if (!stem->complete) return false;
     const std::size_t had = stem->bits.size();
     const std::size_t left = kMaxNumberedWords - numberedWords;
     if (word + 1 - had > left) {
       stem->complete = false;
-      return;
+      return false;
     }
     const std::size_t grown = std::min(std::max(word + 1, 2 * had), had + left);
     stem->bits.resize(grown);
     numberedWords += grown - had;
   }
   stem->bits[word] |= std::uint64_t{1} << (probe.number & 63);
+  return true;
+}
+
+bool XrefSet::IsMarked(const Node& node) const {
+  if (node.length > kHeadBytes || numberedStems.empty()) return false;
+  char bytes[kHeadBytes];
+  for (std::size_t i = 0; i < node.length; ++i) {
+    bytes[i] = static_cast<char>(node.head >> (8 * (kHeadBytes - 1 - i)));
+  }
+  return KnownByNumber(MakeProbe(std::string_view(bytes, node.length))) == Known::Present;
 }
 
 std::uint64_t XrefSet::HeadOf(std::string_view key) {
@@ -298,11 +308,12 @@ void XrefSet::RebuildIndex(std::size_t slotCount) {
   std::vector<std::uint64_t>(slotCount / kSlotsPerFilterWord).swap(filterWords);
   for (Index index = 0; index < count; ++index) {
     const Node& node = At(index);
+    if (IsMarked(node)) continue;
     IndexNode(index, HashOf(node.head, node.length, tailBytes.data() + node.tailOffset));
   }
 }
 
-XrefSet::Index XrefSet::NewNode(const Probe& probe) {
+XrefSet::Index XrefSet::NewNode(const Probe& probe, bool marked) {
   if (count >= kNoNode || probe.key.size() > UINT32_MAX) throw std::bad_alloc();
   const auto index = static_cast<Index>(count);
   if ((index & (kBlockNodes - 1)) == 0) blocks.push_back(std::make_unique<Node[]>(kBlockNodes));
@@ -314,8 +325,10 @@ XrefSet::Index XrefSet::NewNode(const Probe& probe) {
     tailBytes.insert(tailBytes.end(), probe.key.begin() + kHeadBytes, probe.key.end());
   }
   ++count;
+  if (marked) return index;  // its bit tells it; the index is not asked for it
+  ++indexedCount;
   // Three quarters full at most, so that a search for an absent key meets an empty slot soon.
-  if (count * 4 > slots.size() * 3) {
+  if (indexedCount * 4 > slots.size() * 3) {
     RebuildIndex(slots.empty() ? kFirstSlotCount : slots.size() * 2);  // indexes the new node too
   } else {
     IndexNode(index, probe.hash);
@@ -361,8 +374,7 @@ bool XrefSet::InsertLikelyPresent(const Probe& probe) {
 bool XrefSet::InsertNew(const Probe& probe) {
   // The index has told that the key is new; the tree takes it now, or later in the same order.
   WaitForTree();
-  const Index leaf = NewNode(probe);
-  MarkNumber(probe);
+  const Index leaf = NewNode(probe, MarkNumber(probe));
   if (deferring) {
     deferredLeaves.push_back(leaf);
   } else {
@@ -500,6 +512,7 @@ void XrefSet::Destroy() {
   std::vector<std::uint64_t>().swap(filterWords);
   root = kNoNode;
   count = 0;
+  indexedCount = 0;
 }
 
 std::string XrefSet::KeyOf(const Node& node) const {
@@ -545,17 +558,20 @@ bool XrefSet::CheckInvariantsForTest() const {
     self(self, node.right);
   };
   visit(visit, root);
-  // The filter and the hash index must lead to every node of the tree.
+  // Its bit, or else the filter and the hash index, must lead to every node of the tree.
   bool indexed = true;
   // The bit maps must mark exactly the numbered keys of their stems.
   std::size_t numbered = 0;
   for (Index index = 0; index < count; ++index) {
     const std::string key = KeyOf(At(index));
     const Probe probe = MakeProbe(key);
-    if (!MayContain(probe) || Find(probe) != index) indexed = false;
     const NumberedStem* stem = StemOf(probe);
-    if (stem != nullptr && (probe.number >> 6) < stem->bits.size()) ++numbered;
-    if (KnownByNumber(probe) == Known::Absent) indexed = false;
+    if (stem != nullptr && (probe.number >> 6) < stem->bits.size()) {
+      ++numbered;
+      if (KnownByNumber(probe) != Known::Present) indexed = false;
+    } else if (!MayContain(probe) || Find(probe) != index) {
+      indexed = false;
+    }
   }
   std::size_t marked = 0;
   for (const NumberedStem& stem : numberedStems) {

@@ -27,10 +27,11 @@ namespace privatize {
 /// node itself. A small Bloom filter (a 64-bit word for every eight slots, three bits set a key)
 /// answers most lookups of absent keys from the cache before the index is touched.
 ///
-/// Most identifiers are a short stem and a number (I1204, F0045, S12). Such a key also has a bit
-/// in a bit map of its stem, numbered by its digits; whether it is present is then told by that
-/// bit, which at a million keys is a read from a map of 125 KB instead of a cache miss in the
-/// index. The tree and the index hold these keys all the same.
+/// Most identifiers are a short stem and a number (I1204, F0045, S12). Such a key gets a bit in a
+/// bit map of its stem, numbered by its digits, in place of its entries in the index and the
+/// filter: whether it is present is told by that bit, which at a million keys is a read from a
+/// map of a few hundred KB instead of a cache miss in the index. The tree holds these keys all
+/// the same.
 class XrefSet {
  public:
   /// What the index and the filter use of a key: a hash of all its bytes but the last, and the
@@ -143,7 +144,8 @@ class XrefSet {
   void IndexNode(Index index, const KeyHash& hash);
   /// Rebuilds the index with slotCount slots (a power of two) and indexes every node again.
   void RebuildIndex(std::size_t slotCount);
-  Index NewNode(const Probe& probe);
+  /// A node for probe's key, indexed unless its bit marks it.
+  Index NewNode(const Probe& probe, bool marked);
   /// Adds probe's key, which the index does not hold. Returns true.
   bool InsertNew(const Probe& probe);
   /// Links the node leaf, whose key is in no other node, into the tree and rebalances it.
@@ -165,8 +167,10 @@ class XrefSet {
   enum class Known { Present, Absent, Unknown };
   /// Whether the probe's key is present as far as the numbered stems tell.
   Known KnownByNumber(const Probe& probe) const;
-  /// Sets the bit of the probe's key, which has just been added, when it has one.
-  void MarkNumber(const Probe& probe);
+  /// Sets the bit of the probe's key, which is being added; false when it gets none, and so must
+  /// be found through the index.
+  bool MarkNumber(const Probe& probe);
+  bool IsMarked(const Node& node) const;
   const NumberedStem* StemOf(const Probe& probe) const;
 
   std::vector<NumberedStem> numberedStems;
@@ -177,6 +181,7 @@ class XrefSet {
   std::vector<std::uint64_t> filterWords;  // one eighth as many as slots
   Index root = kNoNode;
   std::size_t count = 0;
+  std::size_t indexedCount = 0;  // the nodes in the hash index: those without a bit
   bool deferring = false;
   // Nodes made while deferring, in the order their keys came; the linker's from its start.
   std::vector<Index> deferredLeaves;
