@@ -181,7 +181,7 @@ class Rewriter {
     skipRecord = false;
     recordIsLiving = false;
     if (IsIdentifierShaped(line.tag)) {
-      // One hash for each set the identifier is looked up in.
+      // One probe for each set the identifier is looked up in.
       const XrefSet::Probe id = XrefSet::MakeProbe(gedtext::StrippedIdentifier(line.tag, scratch));
       const bool unreferenced =
           options.removeUnreferenced && !sets.referencedSet.ContainsLikely(id);

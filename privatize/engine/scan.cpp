@@ -201,7 +201,7 @@ PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
     }
     if (!IsIdentifierShaped(line.value)) return;
     if (recordIsLiving && !sets.keepTagSet.Contains(line.tag)) return;
-    // One hash for both sets the identifier may be looked up in.
+    // One probe for both sets the identifier may be looked up in.
     const XrefSet::Probe id = XrefSet::MakeProbe(gedtext::StrippedIdentifier(line.value, scratch));
     if (deleteLiving) {
       if (!dialog) {

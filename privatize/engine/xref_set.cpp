@@ -73,8 +73,12 @@ XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
   const std::size_t size = key.size();
   const std::size_t headLength = std::min(size, kHeadBytes);
   const std::uint64_t head = HeadOf(key);
-  Probe probe{head, HashOf(head, size, key.data() + headLength), key};
-  if (size == 0 || size > kHeadBytes) return probe;
+  Probe probe{head, {}, key};
+  auto withHash = [&] {
+    probe.hash = HashOf(head, size, key.data() + headLength);
+    return probe;
+  };
+  if (size == 0 || size > kHeadBytes) return withHash();
   // The key's bytes from its last one up; above them (a key shorter than the head) zero bytes,
   // which are no digits.
   const auto lastByteShift = static_cast<unsigned>(8 * (kHeadBytes - size));
@@ -82,7 +86,7 @@ XrefSet::Probe XrefSet::MakeProbe(std::string_view key) {
   const std::uint64_t nonDigits = NonzeroByteFlags(NonDigitBytes(fromLast));
   const unsigned digits =
       nonDigits == 0 ? 8 : static_cast<unsigned>(std::countr_zero(nonDigits)) / 8;
-  if (digits == 0 || digits > kNumberDigits) return probe;
+  if (digits == 0 || digits > kNumberDigits) return withHash();
   const std::uint64_t digitBytes = (std::uint64_t{1} << (8 * digits)) - 1;
   // The digits' place among all strings of digits: those with fewer digits come first.
   static constexpr std::uint32_t kShorterStrings[kNumberDigits + 1] = {
@@ -151,6 +155,12 @@ bool XrefSet::MarkNumber(const Probe& probe) {
   }
   stem->bits[word] |= std::uint64_t{1} << (probe.number & 63);
   return true;
+}
+
+XrefSet::KeyHash XrefSet::HashFor(const Probe& probe) {
+  if (probe.stem == 0) return probe.hash;
+  const std::size_t size = probe.key.size();
+  return HashOf(probe.head, size, probe.key.data() + std::min(size, kHeadBytes));
 }
 
 bool XrefSet::IsMarked(const Node& node) const {
@@ -272,18 +282,19 @@ std::uint64_t XrefSet::FilterBits(const KeyHash& hash) {
 
 bool XrefSet::MayContain(const Probe& probe) const {
   if (filterWords.empty()) return false;
-  const std::uint64_t bits = FilterBits(probe.hash);
-  const std::size_t word =
-      InLine(probe.hash.stem >> kSlotTagShift, probe.hash.last, filterWords.size());
+  const KeyHash hash = HashFor(probe);
+  const std::uint64_t bits = FilterBits(hash);
+  const std::size_t word = InLine(hash.stem >> kSlotTagShift, hash.last, filterWords.size());
   return (filterWords[word] & bits) == bits;
 }
 
 XrefSet::Index XrefSet::Find(const Probe& probe) const {
   if (slots.empty()) return kNoNode;
   const std::size_t mask = slots.size() - 1;
-  const Slot tag = Tag(probe.hash);
+  const KeyHash hash = HashFor(probe);
+  const Slot tag = Tag(hash);
   constexpr Slot kIndexBits = 0xFFFFFFFFu;
-  for (std::size_t at = Home(probe.hash, slots.size());; at = (at + 1) & mask) {
+  for (std::size_t at = Home(hash, slots.size());; at = (at + 1) & mask) {
     const Slot slot = slots[at];
     if (slot == 0) return kNoNode;
     if ((slot & ~kIndexBits) == tag) {
@@ -331,7 +342,7 @@ XrefSet::Index XrefSet::NewNode(const Probe& probe, bool marked) {
   if (indexedCount * 4 > slots.size() * 3) {
     RebuildIndex(slots.empty() ? kFirstSlotCount : slots.size() * 2);  // indexes the new node too
   } else {
-    IndexNode(index, probe.hash);
+    IndexNode(index, HashFor(probe));
   }
   return index;
 }

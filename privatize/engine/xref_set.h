@@ -43,10 +43,13 @@ class XrefSet {
     std::uint64_t last;
   };
 
-  /// A key with its head and hash worked out once, so that one identifier can be looked up in
-  /// several sets for the price of one hash. Refers to the key's bytes, which must outlive it.
+  /// A key with its head and hash (or number) worked out once, so that one identifier can be looked
+  /// up in several sets for the price of one hash. Refers to the key's bytes, which must outlive
+  /// it.
   struct Probe {
     std::uint64_t head;
+    /// Only for a key without a stem (below): a numbered key seldom needs its hash, which is
+    /// then worked out when it does.
     KeyHash hash;
     std::string_view key;
     /// For a key of at most kHeadBytes bytes that ends in 1 to kNumberDigits decimal digits: the
@@ -171,6 +174,7 @@ class XrefSet {
   /// be found through the index.
   bool MarkNumber(const Probe& probe);
   bool IsMarked(const Node& node) const;
+  static KeyHash HashFor(const Probe& probe);
   const NumberedStem* StemOf(const Probe& probe) const;
 
   std::vector<NumberedStem> numberedStems;
