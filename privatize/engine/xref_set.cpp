@@ -1,7 +1,7 @@
 // xref_set.cpp - insertion with rebalancing, lookup and destruction of the identifier set.
 #include "xref_set.h"
 
-#include <algorithm>  // std::max, std::min
+#include <algorithm>  // std::max, std::min, std::sort
 #include <bit>        // std::countr_zero, std::endian, std::popcount
 #include <cstring>    // std::memcmp
 #include <new>        // std::bad_alloc
@@ -404,7 +404,11 @@ void XrefSet::LinkDeferredInBackground() {
   deferring = false;
   if (deferredLeaves.empty()) return;
   auto link = [this] {
-    for (const Index leaf : deferredLeaves) LinkIntoTree(leaf);
+    if (root == kNoNode) {
+      root = BuildBalanced(deferredLeaves);
+    } else {
+      for (const Index leaf : deferredLeaves) LinkIntoTree(leaf);
+    }
     std::vector<Index>().swap(deferredLeaves);
   };
   if (!linker) linker = gedtext::BackgroundWorker::TryCreate();
@@ -413,6 +417,42 @@ void XrefSet::LinkDeferredInBackground() {
     return;
   }
   linker->Start(link);
+}
+
+XrefSet::Index XrefSet::BuildBalanced(std::vector<Index>& leaves) {
+  // Most keys are told apart by their heads alone, which the sort reads from this array
+  // instead of from nodes all over the blocks.
+  struct HeadAndNode {
+    std::uint64_t head;
+    Index node;
+  };
+  std::vector<HeadAndNode> order;
+  order.reserve(leaves.size());
+  for (const Index leaf : leaves) order.push_back({At(leaf).head, leaf});
+  std::sort(order.begin(), order.end(), [this](const HeadAndNode& a, const HeadAndNode& b) {
+    if (a.head != b.head) return a.head < b.head;
+    return Compare(At(a.node), At(b.node)) < 0;
+  });
+  for (std::size_t i = 0; i < order.size(); ++i) leaves[i] = order[i].node;
+  int height = 0;
+  return LinkSorted(leaves.data(), leaves.size(), height);
+}
+
+XrefSet::Index XrefSet::LinkSorted(const Index* sorted, std::size_t size, int& height) {
+  if (size == 0) {
+    height = 0;
+    return kNoNode;
+  }
+  // The middle key at the top, the halves below it: their heights differ by one at most.
+  const std::size_t middle = size / 2;
+  int leftHeight = 0;
+  int rightHeight = 0;
+  Node& node = At(sorted[middle]);
+  node.left = LinkSorted(sorted, middle, leftHeight);
+  node.right = LinkSorted(sorted + middle + 1, size - middle - 1, rightHeight);
+  node.balance = static_cast<std::int8_t>(rightHeight - leftHeight);
+  height = 1 + std::max(leftHeight, rightHeight);
+  return sorted[middle];
 }
 
 void XrefSet::WaitForTree() const {

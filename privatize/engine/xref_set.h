@@ -82,7 +82,9 @@ class XrefSet {
   void ReserveIndex(std::size_t keyCount);
   /// From now on, a new key goes into the index at once and into the tree only when
   /// LinkDeferredInBackground is called: lookups and the answers of Insert stay the same, and
-  /// the tree gets the same shape, since it takes the keys in the same order.
+  /// the tree gets the same keys. Into a tree that already has keys they go one by one, in the
+  /// order they came; an empty tree is built from them at once, sorted, as balanced as it can
+  /// be.
   void DeferTreeInsertions();
   /// Links the keys inserted since DeferTreeInsertions into the tree on a second thread and
   /// ends the deferral. Lookups may go on meanwhile (they use the index only); whatever changes
@@ -153,6 +155,10 @@ class XrefSet {
   bool InsertNew(const Probe& probe);
   /// Links the node leaf, whose key is in no other node, into the tree and rebalances it.
   void LinkIntoTree(Index leaf);
+  /// Sorts leaves (nodes of keys in no other node) by key and links them into a tree of
+  /// their own, the middle key of each range at the range's top. Returns its root.
+  Index BuildBalanced(std::vector<Index>& leaves);
+  Index LinkSorted(const Index* sorted, std::size_t size, int& height);
   void WaitForTree() const;
   std::string KeyOf(const Node& node) const;
   int CheckSubtree(Index index, bool& sound) const;

@@ -309,6 +309,9 @@ TEST(XrefSetTest, DeferredTreeInsertionsGiveTheSameAnswersAndTree) {
   XrefSet direct;
   XrefSet deferred;
   deferred.DeferTreeInsertions();
+  // A deferral that begins on a tree with keys links the later ones one by one, in order.
+  XrefSet partly;
+  constexpr std::size_t kBeforeDeferral = 100;
   std::set<std::string> model;
   for (std::size_t i = 0; i < keys.size(); ++i) {
     const std::string& key = keys[i];
@@ -319,14 +322,24 @@ TEST(XrefSetTest, DeferredTreeInsertionsGiveTheSameAnswersAndTree) {
         i % 2 == 0 ? deferred.Insert(key) : deferred.InsertLikelyPresent(XrefSet::MakeProbe(key));
     ASSERT_EQ(inserted, isNew) << key;
     ASSERT_TRUE(deferred.Contains(key));
+    if (i == kBeforeDeferral) partly.DeferTreeInsertions();
+    ASSERT_EQ(partly.Insert(key), isNew) << key;
   }
   deferred.LinkDeferredInBackground();
+  partly.LinkDeferredInBackground();
   // Lookups while the tree is being built on the other thread.
   for (const auto& key : keys) ASSERT_TRUE(deferred.ContainsLikely(key));
   EXPECT_FALSE(deferred.Contains("I20000"));
   EXPECT_TRUE(deferred.CheckInvariantsForTest());
-  EXPECT_EQ(deferred.HeightForTest(), direct.HeightForTest());
   EXPECT_EQ(deferred.Size(), model.size());
+  // Built from the sorted keys at once: the least height that many keys can have.
+  int leastHeight = 0;
+  while ((std::size_t{1} << leastHeight) - 1 < model.size()) ++leastHeight;
+  EXPECT_EQ(deferred.HeightForTest(), leastHeight);
+  EXPECT_LT(deferred.HeightForTest(), direct.HeightForTest());
+  EXPECT_TRUE(partly.CheckInvariantsForTest());
+  EXPECT_EQ(partly.HeightForTest(), direct.HeightForTest());
+  EXPECT_EQ(partly.Size(), model.size());
 
   // After the deferral, insertions go straight into the tree again.
   EXPECT_TRUE(deferred.Insert("I20000"));
