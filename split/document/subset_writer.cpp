@@ -8,6 +8,7 @@
 #include <algorithm>   // std::sort
 #include <array>       // std::array
 #include <cerrno>      // errno
+#include <cstddef>     // std::ptrdiff_t
 #include <charconv>    // std::to_chars
 #include <cstdio>      // std::rename
 #include <cstring>     // std::strerror
@@ -130,6 +131,24 @@ bool IsLevelZero(const char* data, std::uint64_t first, std::uint64_t end) {
   for (std::uint64_t k = first; k < end && data[k] >= '0' && data[k] <= '9'; ++k) {
     if (data[k] != '0') return false;
   }
+  return true;
+}
+
+// True when the line [first, last) is written back byte for byte by WriteLine: a level of at
+// most nine digits without leading zeros, one space, a tag, and either nothing more or one space
+// and a value that is not empty. Tells whether the level is 0.
+bool IsInOutputForm(const char* first, const char* last, bool& levelZero) {
+  constexpr std::ptrdiff_t kMostLevelDigits = 9;  // never saturates
+  auto byte = [](const char* p) { return static_cast<unsigned char>(*p); };
+  const char* p = first;
+  while (p < last && byte(p) >= '0' && byte(p) <= '9') ++p;
+  const std::ptrdiff_t digits = p - first;
+  if (digits == 0 || digits > kMostLevelDigits || (digits > 1 && *first == '0')) return false;
+  if (p + 1 >= last || *p != ' ' || byte(p + 1) <= 0x20) return false;
+  for (++p; p < last && byte(p) > 0x20; ++p) {
+  }
+  if (p != last && (*p != ' ' || p + 1 == last)) return false;
+  levelZero = digits == 1 && *first == '0';
   return true;
 }
 
@@ -530,13 +549,63 @@ struct CKinpruneDoc::Writer {
     }
   }
 
-  // A record whose pointers are all needed: every line goes out.
+  // A record whose pointers are all needed: every line goes out. Lines already in the form
+  // WriteLine gives them are copied as they stand; from the first one that is not, the rest
+  // of the record goes through the reader.
   void WriteWholeRecord(std::uint64_t offset, DocLine& line) {
-    doc.readPos = offset;
-    if (!doc.ReadLine(line)) return;
-    do {
+    const CopiedLines copied = CopyLinesInOutputForm(offset);
+    if (copied.recordEnded) return;
+    doc.readPos = copied.stop;
+    if (copied.stop == offset) {
+      if (!doc.ReadLine(line)) return;
       WriteLine(line);
-    } while (doc.ReadLine(line) && !EndsRecord(line));
+    }
+    while (doc.ReadLine(line) && !EndsRecord(line)) WriteLine(line);
+  }
+
+  struct CopiedLines {
+    std::uint64_t stop;  // the first line not copied
+    bool recordEnded;    // stop is the next record's level-0 line or the end of the data
+  };
+
+  // Appends the lines of the record at offset, from its level-0 line on, for as long as each
+  // is in output form, and the runs of them that end in CR LF in one piece each.
+  CopiedLines CopyLinesInOutputForm(std::uint64_t offset) {
+    constexpr std::uint64_t kByteOrderMarkSize = 3;
+    const char* data = doc.fileData.data();
+    const std::uint64_t length = doc.fileLength;
+    // The reader skips a byte-order mark there first; leave that to it.
+    if (offset < kByteOrderMarkSize) return {offset, offset >= length};
+    std::uint64_t runStart = offset;
+    std::uint64_t start = offset;
+    while (start < length) {
+      const auto end = static_cast<std::uint64_t>(gedtext::FindLineEnd(data + start, data + length) - data);
+      bool levelZero = false;
+      if (!IsInOutputForm(data + start, data + end, levelZero)) {
+        AppendRun(data + runStart, start - runStart);
+        return {start, false};
+      }
+      if (levelZero && start != offset) {
+        AppendRun(data + runStart, start - runStart);
+        return {start, true};
+      }
+      const bool crLf = end + 1 < length && data[end] == '\r' && data[end + 1] == '\n';
+      if (crLf) {
+        start = end + 2;
+        continue;
+      }
+      buffer.append(data + runStart, end - runStart);
+      AppendRun("\r\n", 2);
+      start = PastLineEnd(data, end, length);
+      runStart = start;
+    }
+    AppendRun(data + runStart, start - runStart);
+    return {start, true};
+  }
+
+  void AppendRun(const char* bytes, std::uint64_t size) {
+    buffer.append(bytes, size);
+    if (buffer.size() >= kBufferSize) Flush();
   }
 
   CKinpruneDoc& doc;
