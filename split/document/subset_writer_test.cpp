@@ -206,6 +206,25 @@ TEST(SubsetWriterTest, WholeRecordsComeOutInOutputFormWhereverAnOddLineStands) {
                                "0 TRLR"}));
 }
 
+TEST(SubsetWriterTest, ManyRecordsComeOutInFileOrder) {
+  // Enough records for the sorts by offset to go through buckets; the list's order (by name)
+  // runs against the file's, and each individual's note lies far from it in the file.
+  constexpr int kPeople = 12000;
+  std::string text = "0 HEAD\r\n";
+  std::string notes;
+  for (int id = 0; id < kPeople; ++id) {
+    const std::string number = std::to_string(id);
+    text += "0 @I" + number + "@ INDI\r\n1 NAME " + std::to_string(kPeople - id) + " /B/\r\n" +
+            "1 NOTE @N" + number + "@\r\n";
+    notes += "0 @N" + number + "@ NOTE n" + number + "\r\n";
+  }
+  text += notes;
+  CKinpruneDoc doc;
+  Load(doc, text);
+  for (auto& [name, entry] : doc.individualsByName) entry.selected = true;
+  EXPECT_TRUE(Subset(doc) == "0 HEAD \r\n" + text.substr(8) + "0 TRLR\r\n");
+}
+
 TEST(SubsetWriterTest, SelectedRecordsPointersWhateverTheirLines) {
   // A selected individual's lines are gone through for pointers: blank lines, CR and LF CR line
   // ends, a line without a level (never a pointer, even ending in '@'), values that merely end
