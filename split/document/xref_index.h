@@ -192,7 +192,7 @@ class XrefIndex {
   /// stretch, in the map's order, and every other entry waits for its own round.
   template <class Map>
   void Rebuild(Map& map) {
-    constexpr std::size_t kStretchBytes = std::size_t{8} << 20;
+    constexpr std::size_t kStretchBytes = std::size_t{16} << 20;
     Clear();
     Reserve(map.size());
     std::vector<Entry*> entries;

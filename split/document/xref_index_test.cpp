@@ -71,7 +71,7 @@ TEST(XrefIndexTest, RebuildFindsEveryKeyOfAMapLargerThanOneStretch) {
   // Large enough for the table to be filled in several rounds, some entries wrapping round from
   // the table's end to its start; built twice to see that nothing of the first build remains.
   Map map;
-  for (std::uint64_t k = 0; k < 400000; ++k) map.emplace("I" + std::to_string(k), k);
+  for (std::uint64_t k = 0; k < 600000; ++k) map.emplace("I" + std::to_string(k), k);
   for (auto& entry : AwkwardKeys()) map.emplace(entry.first, entry.second + 1000000);
   XrefIndex<std::uint64_t> index;
   index.Add(*map.begin());
@@ -89,7 +89,7 @@ TEST(XrefIndexTest, RebuildFindsEveryKeyOfAMapLargerThanOneStretch) {
     std::size_t visited = 0;
     index.ForEach([&](const XrefIndex<std::uint64_t>::Slot&) { ++visited; });
     EXPECT_EQ(visited, map.size());
-    for (const char* absent : {"I400000", "I-1", "ABCDEFGHK", "J1"}) {
+    for (const char* absent : {"I600000", "I-1", "ABCDEFGHK", "J1"}) {
       EXPECT_EQ(index.Find(absent), nullptr) << absent;
     }
   }
