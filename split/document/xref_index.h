@@ -243,8 +243,8 @@ class XrefIndex {
   // ahead are fetched meanwhile.
   template <class Place>
   void ForEachIdInStretch(const std::vector<Entry*>& entries,
-                                 const std::vector<std::uint32_t>& homes, std::size_t first,
-                                 std::size_t last, Place&& place) {
+                          const std::vector<std::uint32_t>& homes, std::size_t first,
+                          std::size_t last, Place&& place) {
     constexpr std::size_t kAhead = 16;
     const std::size_t end = entries.size();
     std::size_t scanned = 0;
