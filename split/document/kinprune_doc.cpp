@@ -169,33 +169,8 @@ void CKinpruneDoc::XrefFromPointer(std::string& xref, std::string_view pointer) 
 
 // ---- Record store -----------------------------------------------------------------------------------
 
-namespace {
-
-// Makes index list the entries of map again. The entries land all over the index's table, so
-// the slot of an entry some places ahead is fetched while the current one is placed.
-template <class Map, class Index>
-void RebuildIndex(Map& map, Index& index) {
-  constexpr std::size_t kPlaceAhead = 16;
-  index.Clear();
-  index.Reserve(map.size());
-  auto ahead = map.begin();
-  for (std::size_t k = 0; k < kPlaceAhead && ahead != map.end(); ++k) {
-    index.PrefetchForAdd(ahead->first);
-    ++ahead;
-  }
-  for (auto& entry : map) {
-    if (ahead != map.end()) {
-      index.PrefetchForAdd(ahead->first);
-      ++ahead;
-    }
-    index.Add(entry);
-  }
-}
-
-}  // namespace
-
 const CKinpruneDoc::RecordSlot* CKinpruneDoc::FindRecordEntry(std::string_view xref) {
-  if (recordIndex.size() != recordOffsets.size()) RebuildIndex(recordOffsets, recordIndex);
+  if (recordIndex.size() != recordOffsets.size()) recordIndex.Rebuild(recordOffsets);
   return recordIndex.Find(xref);
 }
 

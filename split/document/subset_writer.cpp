@@ -7,7 +7,9 @@
 
 #include <algorithm>   // std::sort
 #include <array>       // std::array
+#include <bit>         // std::bit_width
 #include <cerrno>      // errno
+#include <cstddef>     // std::ptrdiff_t
 #include <charconv>    // std::to_chars
 #include <cstdio>      // std::rename
 #include <cstring>     // std::strerror
@@ -18,7 +20,7 @@
 #include <ostream>     // std::ostream
 #include <system_error>   // std::system_error
 #include <unordered_map>  // std::unordered_multimap
-#include <utility>        // std::pair, std::as_const
+#include <utility>        // std::pair, std::as_const, std::swap
 #include <vector>      // std::vector
 
 #include "block_writer.h"
@@ -72,6 +74,43 @@ struct IndividualRecord {
   std::uint32_t id;
   bool operator<(const IndividualRecord& other) const { return offset < other.offset; }
 };
+
+// Sorts items (with an offset member and operator< by it) by offset; offsets of limit or more
+// sort last among themselves. One pass in place puts the items into buckets by the top bits of
+// their offsets, and each bucket, small enough for the caches, is then sorted on its own: a
+// plain sort of a million records went over all of them some twenty times.
+template <class Item>
+void SortByOffset(std::vector<Item>& items, std::uint64_t limit) {
+  constexpr unsigned kBucketBits = 11;
+  constexpr std::size_t kBuckets = std::size_t{1} << kBucketBits;
+  constexpr std::size_t kFewItems = 4 * kBuckets;
+  if (items.size() < kFewItems || limit == 0) {
+    std::sort(items.begin(), items.end());
+    return;
+  }
+  const unsigned width = static_cast<unsigned>(std::bit_width(limit));
+  const unsigned shift = width > kBucketBits ? width - kBucketBits : 0;
+  auto bucketOf = [&](const Item& item) {
+    return item.offset >= limit ? kBuckets - 1 : static_cast<std::size_t>(item.offset >> shift);
+  };
+  std::vector<std::size_t> next(kBuckets + 1, 0);  // next[b]: where bucket b's next item goes
+  for (const Item& item : items) ++next[bucketOf(item) + 1];
+  for (std::size_t b = 1; b <= kBuckets; ++b) next[b] += next[b - 1];
+  const std::vector<std::size_t> bounds = next;  // bucket b is [bounds[b], bounds[b + 1])
+  for (std::size_t b = 0; b < kBuckets; ++b) {
+    while (next[b] < bounds[b + 1]) {
+      Item item = items[next[b]];
+      for (std::size_t target = bucketOf(item); target != b; target = bucketOf(item)) {
+        std::swap(item, items[next[target]++]);
+      }
+      items[next[b]++] = item;
+    }
+  }
+  for (std::size_t b = 0; b < kBuckets; ++b) {
+    std::sort(items.begin() + static_cast<std::ptrdiff_t>(bounds[b]),
+              items.begin() + static_cast<std::ptrdiff_t>(bounds[b + 1]));
+  }
+}
 
 // Xrefs held back for a fixed number of steps, first in first out, so that what their lookups
 // need from memory can be fetched meanwhile. The views must outlive their time in the queue.
@@ -130,6 +169,24 @@ bool IsLevelZero(const char* data, std::uint64_t first, std::uint64_t end) {
   for (std::uint64_t k = first; k < end && data[k] >= '0' && data[k] <= '9'; ++k) {
     if (data[k] != '0') return false;
   }
+  return true;
+}
+
+// True when the line [first, last) is written back byte for byte by WriteLine: a level of at
+// most nine digits without leading zeros, one space, a tag, and either nothing more or one space
+// and a value that is not empty. Tells whether the level is 0.
+bool IsInOutputForm(const char* first, const char* last, bool& levelZero) {
+  constexpr std::ptrdiff_t kMostLevelDigits = 9;  // never saturates
+  auto byte = [](const char* p) { return static_cast<unsigned char>(*p); };
+  const char* p = first;
+  while (p < last && byte(p) >= '0' && byte(p) <= '9') ++p;
+  const std::ptrdiff_t digits = p - first;
+  if (digits == 0 || digits > kMostLevelDigits || (digits > 1 && *first == '0')) return false;
+  if (p + 1 >= last || *p != ' ' || byte(p + 1) <= 0x20) return false;
+  for (++p; p < last && byte(p) > 0x20; ++p) {
+  }
+  if (p != last && (*p != ' ' || p + 1 == last)) return false;
+  levelZero = digits == 1 && *first == '0';
   return true;
 }
 
@@ -300,7 +357,7 @@ struct CKinpruneDoc::Writer {
   void ScanSelectedIndividuals() {
     constexpr std::size_t kRecordsAhead = 4;
     std::vector<IndividualRecord> records = FindSelectedRecords();
-    std::sort(records.begin(), records.end());
+    SortByOffset(records, doc.fileLength);
     DocLine line;
     for (std::size_t k = 0; k < records.size(); ++k) {
       if (k + kRecordsAhead < records.size()) PrefetchRecordStart(records[k + kRecordsAhead].offset);
@@ -501,7 +558,7 @@ struct CKinpruneDoc::Writer {
         records.push_back(RecordToWrite{record.value, progress == Progress::Complete});
       }
     });
-    std::sort(records.begin(), records.end());
+    SortByOffset(records, doc.fileLength);
 
     const std::uint64_t count = records.size();
     std::uint64_t position = 0;
@@ -530,13 +587,63 @@ struct CKinpruneDoc::Writer {
     }
   }
 
-  // A record whose pointers are all needed: every line goes out.
+  // A record whose pointers are all needed: every line goes out. Lines already in the form
+  // WriteLine gives them are copied as they stand; from the first one that is not, the rest
+  // of the record goes through the reader.
   void WriteWholeRecord(std::uint64_t offset, DocLine& line) {
-    doc.readPos = offset;
-    if (!doc.ReadLine(line)) return;
-    do {
+    const CopiedLines copied = CopyLinesInOutputForm(offset);
+    if (copied.recordEnded) return;
+    doc.readPos = copied.stop;
+    if (copied.stop == offset) {
+      if (!doc.ReadLine(line)) return;
       WriteLine(line);
-    } while (doc.ReadLine(line) && !EndsRecord(line));
+    }
+    while (doc.ReadLine(line) && !EndsRecord(line)) WriteLine(line);
+  }
+
+  struct CopiedLines {
+    std::uint64_t stop;  // the first line not copied
+    bool recordEnded;    // stop is the next record's level-0 line or the end of the data
+  };
+
+  // Appends the lines of the record at offset, from its level-0 line on, for as long as each
+  // is in output form, and the runs of them that end in CR LF in one piece each.
+  CopiedLines CopyLinesInOutputForm(std::uint64_t offset) {
+    constexpr std::uint64_t kByteOrderMarkSize = 3;
+    const char* data = doc.fileData.data();
+    const std::uint64_t length = doc.fileLength;
+    // The reader skips a byte-order mark there first; leave that to it.
+    if (offset < kByteOrderMarkSize) return {offset, offset >= length};
+    std::uint64_t runStart = offset;
+    std::uint64_t start = offset;
+    while (start < length) {
+      const auto end = static_cast<std::uint64_t>(gedtext::FindLineEnd(data + start, data + length) - data);
+      bool levelZero = false;
+      if (!IsInOutputForm(data + start, data + end, levelZero)) {
+        AppendRun(data + runStart, start - runStart);
+        return {start, false};
+      }
+      if (levelZero && start != offset) {
+        AppendRun(data + runStart, start - runStart);
+        return {start, true};
+      }
+      const bool crLf = end + 1 < length && data[end] == '\r' && data[end + 1] == '\n';
+      if (crLf) {
+        start = end + 2;
+        continue;
+      }
+      buffer.append(data + runStart, end - runStart);
+      AppendRun("\r\n", 2);
+      start = PastLineEnd(data, end, length);
+      runStart = start;
+    }
+    AppendRun(data + runStart, start - runStart);
+    return {start, true};
+  }
+
+  void AppendRun(const char* bytes, std::uint64_t size) {
+    buffer.append(bytes, size);
+    if (buffer.size() >= kBufferSize) Flush();
   }
 
   CKinpruneDoc& doc;

@@ -186,6 +186,45 @@ TEST(SubsetWriterTest, SkipLevelsAndOddLines) {
                                                 "2147483647 DEEP", "1 _NOTE kept", "0 TRLR"}));
 }
 
+TEST(SubsetWriterTest, WholeRecordsComeOutInOutputFormWhereverAnOddLineStands) {
+  // Records written whole in a CR LF file, with lines that are not in output form at the start,
+  // in the middle and at the end of a run of lines that are: a tab after the tag, a blank after
+  // the tag and nothing else, a level "01", an LF alone, a blank line, records ended by "00" and
+  // by an indented level 0, the last line of the file without a terminator.
+  CKinpruneDoc doc;
+  Load(doc, "0 HEAD\r\n"
+            "0 @I1@ INDI\r\n1 NAME A /B/\r\n1 NOTE  two blanks\r\n1 SEX\tM\r\n1 NOTE @N1@\r\n"
+            "1 BIRT \r\n01 NOTE @N4@\r\n"
+            "0 @N1@ NOTE one\n1 CONT x\r\n\r\n1 CONT y\r\n00 @N2@ NOTE two\r\n1 CONT z\r\n"
+            " 0 @N3@ NOTE three\r\n1 CONT w\r\n0 @N4@ NOTE four\r\n1 CONT end");
+  Select(doc, {"I1"});
+  EXPECT_EQ(Subset(doc), Crlf({"0 HEAD ",
+                               "0 @I1@ INDI", "1 NAME A /B/", "1 NOTE  two blanks", "1 SEX M",
+                               "1 NOTE @N1@", "1 BIRT", "1 NOTE @N4@",
+                               "0 @N1@ NOTE one", "1 CONT x", "1 CONT y",
+                               "0 @N4@ NOTE four", "1 CONT end",
+                               "0 TRLR"}));
+}
+
+TEST(SubsetWriterTest, ManyRecordsComeOutInFileOrder) {
+  // Enough records for the sorts by offset to go through buckets; the list's order (by name)
+  // runs against the file's, and each individual's note lies far from it in the file.
+  constexpr int kPeople = 12000;
+  std::string text = "0 HEAD\r\n";
+  std::string notes;
+  for (int id = 0; id < kPeople; ++id) {
+    const std::string number = std::to_string(id);
+    text += "0 @I" + number + "@ INDI\r\n1 NAME " + std::to_string(kPeople - id) + " /B/\r\n" +
+            "1 NOTE @N" + number + "@\r\n";
+    notes += "0 @N" + number + "@ NOTE n" + number + "\r\n";
+  }
+  text += notes;
+  CKinpruneDoc doc;
+  Load(doc, text);
+  for (auto& [name, entry] : doc.individualsByName) entry.selected = true;
+  EXPECT_TRUE(Subset(doc) == "0 HEAD \r\n" + text.substr(8) + "0 TRLR\r\n");
+}
+
 TEST(SubsetWriterTest, SelectedRecordsPointersWhateverTheirLines) {
   // A selected individual's lines are gone through for pointers: blank lines, CR and LF CR line
   // ends, a line without a level (never a pointer, even ending in '@'), values that merely end

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>    // std::fill
+#include <array>        // std::array
 #include <cstddef>      // std::size_t
 #include <cstdint>      // std::uint32_t, std::uint64_t
 #include <cstring>      // std::memcpy
@@ -67,9 +68,17 @@ class XrefSlotTable {
     }
   }
 
+  /// The place where a lookup of xref, whose head is XrefHead(xref), starts.
+  std::size_t HomeOf(std::string_view xref, std::uint64_t head) const {
+    return Home(HashXref(xref, head));
+  }
+
   /// Puts slot, whose key is not in the table yet, into the first free place from its home.
-  void Place(const Slot& slot) {
-    std::size_t k = Home(HashXref(slot.Key(), slot.head));
+  void Place(const Slot& slot) { PlaceFrom(slot, HomeOf(slot.Key(), slot.head)); }
+
+  /// Place for a slot whose home is known already.
+  void PlaceFrom(const Slot& slot, std::size_t home) {
+    std::size_t k = home;
     while (places[k].Used()) {
       if (++k == places.size()) k = 0;
     }
@@ -99,6 +108,15 @@ class XrefSlotTable {
 #else
     (void)xref;
     (void)forWriting;
+#endif
+  }
+
+  /// Asks the processor to fetch, for writing, the place home; only a hint.
+  void PrefetchPlace(std::size_t home) const {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(&places[home], 1);
+#else
+    (void)home;
 #endif
   }
 
@@ -168,6 +186,40 @@ class XrefIndex {
     return id;
   }
 
+  /// Clears the index and adds every entry of map, a std::map whose keys and values are those of
+  /// Entry, ids in the map's order. The table is larger than the processor's caches, so it is
+  /// filled one stretch after another: each round places the entries whose home lies in its
+  /// stretch, in the map's order, and every other entry waits for its own round.
+  template <class Map>
+  void Rebuild(Map& map) {
+    constexpr std::size_t kStretchBytes = std::size_t{16} << 20;
+    Clear();
+    Reserve(map.size());
+    std::vector<Entry*> entries;
+    std::vector<std::uint32_t> homes;  // by id; the table's capacity fits 32 bits with the ids
+    entries.reserve(map.size());
+    homes.reserve(map.size());
+    for (Entry& entry : map) {
+      const std::string_view key = entry.first;
+      entries.push_back(&entry);
+      homes.push_back(static_cast<std::uint32_t>(table.HomeOf(key, XrefHead(key))));
+    }
+    const std::size_t capacity = table.Capacity();
+    const std::size_t rounds = capacity * sizeof(Slot) / kStretchBytes + 1;
+    for (std::size_t round = 0; round < rounds; ++round) {
+      const std::size_t first = capacity * round / rounds;
+      const std::size_t last = capacity * (round + 1) / rounds;
+      ForEachIdInStretch(entries, homes, first, last, [&](std::size_t id) {
+        Entry& entry = *entries[id];
+        const std::string_view key = entry.first;
+        table.PlaceFrom(Slot{XrefHead(key), static_cast<std::uint32_t>(key.size()),
+                             static_cast<std::uint32_t>(id), entry.second, &entry},
+                        homes[id]);
+      });
+    }
+    count = entries.size();
+  }
+
   /// The slot of key xref, or nullptr. Valid until the next Add.
   const Slot* Find(std::string_view xref) const {
     if (count == 0) return nullptr;
@@ -179,10 +231,6 @@ class XrefIndex {
     if (count != 0) table.PrefetchHome(xref, false);
   }
 
-  /// Asks the processor to fetch, for writing, the slot where an Add of xref starts looking;
-  /// only a hint, and only of use while the table does not grow (after Reserve).
-  void PrefetchForAdd(std::string_view xref) const { table.PrefetchHome(xref, true); }
-
   /// Calls fn(const Slot&) for every entry, in no particular order.
   template <class Fn>
   void ForEach(Fn&& fn) const {
@@ -190,6 +238,43 @@ class XrefIndex {
   }
 
  private:
+  // Calls place(id) for each id, in ascending order, whose home lies in [first, last). The
+  // entries of a round are far apart in the map, so the entry and the home of an id some calls
+  // ahead are fetched meanwhile.
+  template <class Place>
+  void ForEachIdInStretch(const std::vector<Entry*>& entries,
+                          const std::vector<std::uint32_t>& homes, std::size_t first,
+                          std::size_t last, Place&& place) {
+    constexpr std::size_t kAhead = 16;
+    const std::size_t end = entries.size();
+    std::size_t scanned = 0;
+    auto nextInStretch = [&]() {
+      while (scanned < end && (homes[scanned] < first || homes[scanned] >= last)) ++scanned;
+      if (scanned == end) return end;
+      FetchEntry(entries[scanned]);
+      table.PrefetchPlace(homes[scanned]);
+      return scanned++;
+    };
+    std::array<std::size_t, kAhead> ahead{};
+    for (std::size_t& id : ahead) id = nextInStretch();
+    for (std::size_t k = 0;; k = (k + 1) % kAhead) {
+      const std::size_t id = ahead[k];
+      if (id == end) return;
+      ahead[k] = nextInStretch();
+      place(id);
+    }
+  }
+
+  // Asks the processor for the key and value of entry; only a hint.
+  static void FetchEntry(const Entry* entry) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(entry);
+    __builtin_prefetch(reinterpret_cast<const char*>(entry) + sizeof(Entry) - 1);
+#else
+    (void)entry;
+#endif
+  }
+
   XrefSlotTable<Slot> table;
   std::size_t count = 0;
 };

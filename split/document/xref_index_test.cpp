@@ -3,7 +3,7 @@
 
 #include <cstdint>  // std::uint64_t
 #include <map>      // std::map
-#include <string>   // std::string
+#include <string>   // std::string, std::to_string
 
 #include "kinprune_doc.h"
 #include "xref_index.h"
@@ -65,6 +65,38 @@ TEST(XrefIndexTest, IdsCountAdditionsAndSurviveGrowth) {
   for (auto& entry : map) ASSERT_EQ(index.Find(entry.first)->id, entry.second);
   index.Clear();
   EXPECT_EQ(index.Find("X0"), nullptr);
+}
+
+TEST(XrefIndexTest, RebuildFindsEveryKeyOfAMapLargerThanOneStretch) {
+  // Large enough for the table to be filled in several rounds, some entries wrapping round from
+  // the table's end to its start; built twice to see that nothing of the first build remains.
+  Map map;
+  for (std::uint64_t k = 0; k < 600000; ++k) map.emplace("I" + std::to_string(k), k);
+  for (auto& entry : AwkwardKeys()) map.emplace(entry.first, entry.second + 1000000);
+  XrefIndex<std::uint64_t> index;
+  index.Add(*map.begin());
+  for (int build = 0; build < 2; ++build) {
+    index.Rebuild(map);
+    ASSERT_EQ(index.size(), map.size());
+    std::uint32_t id = 0;
+    for (auto& entry : map) {
+      const auto* slot = index.Find(entry.first);
+      ASSERT_NE(slot, nullptr) << entry.first;
+      ASSERT_EQ(slot->entry, &entry);
+      ASSERT_EQ(slot->value, entry.second);
+      ASSERT_EQ(slot->id, id++);
+    }
+    std::size_t visited = 0;
+    index.ForEach([&](const XrefIndex<std::uint64_t>::Slot&) { ++visited; });
+    EXPECT_EQ(visited, map.size());
+    for (const char* absent : {"I600000", "I-1", "ABCDEFGHK", "J1"}) {
+      EXPECT_EQ(index.Find(absent), nullptr) << absent;
+    }
+  }
+  auto [late, added] = map.emplace("LATE", 7);
+  ASSERT_TRUE(added);
+  EXPECT_EQ(index.Add(*late), map.size() - 1);
+  EXPECT_EQ(index.Find("LATE")->value, 7u);
 }
 
 TEST(XrefIndexTest, DocumentLookupsFollowTheMapsAfterChangesBehindTheirBack) {
