@@ -10,7 +10,9 @@
 #include <array>      // std::array
 #include <cerrno>     // errno
 #include <charconv>   // std::to_chars
+#include <cstddef>    // std::ptrdiff_t
 #include <cstring>    // std::strerror, std::memcpy
+#include <iterator>   // std::next
 #include <new>        // std::bad_alloc
 #include <tuple>      // std::forward_as_tuple
 #include <utility>    // std::move, std::piecewise_construct, std::exchange
@@ -736,45 +738,98 @@ void BuildRecordOffsets(RecordOffsetMap& recordOffsets, const LoadedPart& first,
                         });
 }
 
-// The entries of individualsByName by part and position in the part (file order).
+// The entries of individualsByName in file order: the first part's individuals, then the
+// second's.
 using EntriesInFileOrder = std::vector<IndividualEntry*>;
 
-// individualsByName from both parts' sorted names; equal names in file order.
+// individualsByName from both parts' sorted names; equal names in file order. The entries'
+// identifiers are left empty for SetIdentifiers, so that the identifier keys can be sorted
+// meanwhile. secondPartFrom is the file order position of the second part's first individual.
 void BuildIndividualsByName(IndividualsByName& individualsByName, const LoadedPart (&parts)[2],
-                            EntriesInFileOrder (&entries)[2], const char* fileBytes) {
-  auto xrefOf = [=](const SortKey& key) { return std::string_view(fileBytes + key.payload, key.size); };
+                            std::size_t secondPartFrom, EntriesInFileOrder& entries) {
   auto nameOfFirst = [&](const SortKey& key) { return parts[0].NameOf(key); };
   auto nameOfSecond = [&](const SortKey& key) { return parts[1].NameOf(key); };
-  for (int part = 0; part < 2; ++part) entries[part].assign(parts[part].xrefs.size(), nullptr);
-  // The individuals' identifier keys are visited in name order, that is all over memory:
-  // each part's are fetched well ahead.
+  entries.assign(secondPartFrom + parts[1].names.size(), nullptr);
+  // The names are visited in name order, that is all over nameBytes: each part's are fetched
+  // well ahead.
   std::size_t taken[2] = {0, 0};
   VisitMerged(SortedRun{parts[0].names, nameOfFirst}, SortedRun{parts[1].names, nameOfSecond},
               [&](int part, const SortKey& key) {
                 const LoadedPart& loaded = parts[part];
                 const std::size_t soon = ++taken[part] + kFetchAhead;
-                if (soon < loaded.names.size()) {
-                  Prefetch(&loaded.xrefs[loaded.names[soon].index]);
-                  Prefetch(loaded.nameBytes.data() + loaded.names[soon].payload);
-                }
+                if (soon < loaded.names.size()) Prefetch(loaded.nameBytes.data() + loaded.names[soon].payload);
                 const std::string_view name = loaded.NameOf(key);
                 auto node = individualsByName.emplace_hint(
                     individualsByName.end(), std::piecewise_construct, std::forward_as_tuple(name),
-                    std::forward_as_tuple(
-                        IndividualEntry{std::string(name), KeyText(loaded.xrefs[key.index], xrefOf)}));
-                entries[part][key.index] = &node->second;
+                    std::forward_as_tuple(IndividualEntry{std::string(name), {}}));
+                entries[(part == 0 ? 0 : secondPartFrom) + key.index] = &node->second;
               });
 }
 
-// individualByXref from both parts' sorted identifiers; a later individual wins.
-void BuildIndividualByXref(IndividualByXref& individualByXref, const LoadedPart (&parts)[2],
-                           const EntriesInFileOrder (&entries)[2], const char* fileBytes) {
+// Every individual in the order of its identifier (equal ones in file order), as its file
+// order position; the last of each identifier, the one individualByXref keeps, is marked.
+class IndividualsByXrefOrder {
+ public:
+  void Reserve(std::size_t individuals) { positions.reserve(individuals); }
+  void Add(std::size_t position) { positions.push_back(position); }
+  void MarkLastAdded() { positions.back() |= kLastOfItsXref; }
+
+  std::size_t size() const { return positions.size(); }
+  std::size_t PositionAt(std::size_t k) const { return positions[k] & ~kLastOfItsXref; }
+  bool IsLastOfItsXref(std::size_t k) const { return (positions[k] & kLastOfItsXref) != 0; }
+
+ private:
+  static constexpr std::size_t kLastOfItsXref = std::size_t{1} << (8 * sizeof(std::size_t) - 1);
+  std::vector<std::size_t> positions;
+};
+
+// individualByXref without its values, which individualsByName may not hold yet: one node per
+// identifier of both parts' sorted identifier keys, with a null entry. Fills order for
+// SetIdentifiers.
+void BuildIndividualByXrefKeys(IndividualByXref& individualByXref, const LoadedPart (&parts)[2],
+                               std::size_t secondPartFrom, const char* fileBytes,
+                               IndividualsByXrefOrder& order) {
   auto xrefOf = [=](const SortKey& key) { return std::string_view(fileBytes + key.payload, key.size); };
-  VisitMergedLastOfEach(SortedRun{parts[0].xrefs, xrefOf}, SortedRun{parts[1].xrefs, xrefOf},
-                        [&](int part, const SortKey& key) {
-                          individualByXref.emplace_hint(individualByXref.end(),
-                                                        KeyText(key, xrefOf), entries[part][key.index]);
-                        });
+  order.Reserve(secondPartFrom + parts[1].xrefs.size());
+  const SortKey* previous = nullptr;
+  VisitMerged(SortedRun{parts[0].xrefs, xrefOf}, SortedRun{parts[1].xrefs, xrefOf},
+              [&](int part, const SortKey& key) {
+                if (previous == nullptr || CompareKeyTexts(*previous, xrefOf, key, xrefOf) != 0) {
+                  if (previous != nullptr) order.MarkLastAdded();
+                  individualByXref.emplace_hint(individualByXref.end(), KeyText(key, xrefOf), nullptr);
+                }
+                order.Add((part == 0 ? 0 : secondPartFrom) + key.index);
+                previous = &key;
+              });
+  if (previous != nullptr) order.MarkLastAdded();
+}
+
+// Walks order[first, last), which begins with an individual of node's identifier: gives each
+// entry its identifier, and each node the entry of the last individual with it.
+void SetIdentifiers(IndividualByXref::iterator node, const IndividualsByXrefOrder& order,
+                    std::size_t first, std::size_t last, const EntriesInFileOrder& entries) {
+  constexpr std::size_t kEntryAhead = 8;
+  for (std::size_t k = first; k < last; ++k) {
+    if (k + kFetchAhead < last) Prefetch(&entries[order.PositionAt(k + kFetchAhead)]);
+    if (k + kEntryAhead < last) Prefetch(entries[order.PositionAt(k + kEntryAhead)]);
+    IndividualEntry* entry = entries[order.PositionAt(k)];
+    entry->xref = std::string(node->first);
+    if (order.IsLastOfItsXref(k)) {
+      node->second = entry;
+      ++node;
+    }
+  }
+}
+
+// Where SetIdentifiers' second half of order begins, and the node of that individual's
+// identifier. The halves may share an identifier: only the half with its last individual
+// writes the node.
+std::pair<std::size_t, IndividualByXref::iterator> SecondHalf(IndividualByXref& individualByXref,
+                                                              const IndividualsByXrefOrder& order) {
+  const std::size_t half = order.size() / 2;
+  std::ptrdiff_t nodesBefore = 0;
+  for (std::size_t k = 0; k < half; ++k) nodesBefore += order.IsLastOfItsXref(k) ? 1 : 0;
+  return {half, std::next(individualByXref.begin(), nodesBefore)};
 }
 
 // Shows "Loading File %d%%" whenever the whole percent of the file read changes, or holds the
@@ -966,11 +1021,17 @@ void CKinpruneDoc::LoadPass(StatusSink* status) {
   firstLineOffset = parts[0].firstLine != kNoRecord ? parts[0].firstLine : parts[1].firstLine;
   readPos = length;
 
-  EntriesInFileOrder entries[2];
+  // The name table takes longest, so the other thread also sorts the identifier keys and
+  // builds individualByXref meanwhile; the entries get their identifiers, and the nodes their
+  // entries, once both tables stand.
+  const std::size_t secondPartFrom = parts[0].xrefs.size();
+  EntriesInFileOrder entries;
+  IndividualsByXrefOrder xrefOrder;
+  std::pair<std::size_t, IndividualByXref::iterator> secondHalf;
   RunBoth(
       twoParts,
       [&] {
-        BuildIndividualsByName(individualsByName, parts, entries, data);
+        BuildIndividualsByName(individualsByName, parts, secondPartFrom, entries);
         for (LoadedPart& part : parts) {
           part.names = {};
           part.nameBytes = {};
@@ -979,11 +1040,16 @@ void CKinpruneDoc::LoadPass(StatusSink* status) {
       [&] {
         BuildRecordOffsets(recordOffsets, parts[0], parts[1], data, length);
         for (LoadedPart& part : parts) part.records = {};
+        auto xrefOf = [=](const SortKey& key) { return std::string_view(data + key.payload, key.size); };
+        for (LoadedPart& part : parts) SortKeys(part.xrefs, xrefOf);
+        BuildIndividualByXrefKeys(individualByXref, parts, secondPartFrom, data, xrefOrder);
+        for (LoadedPart& part : parts) part.xrefs = {};
+        secondHalf = SecondHalf(individualByXref, xrefOrder);
       });
-  auto xrefOf = [=](const SortKey& key) { return std::string_view(data + key.payload, key.size); };
   RunBoth(
-      twoParts, [&] { SortKeys(parts[0].xrefs, xrefOf); }, [&] { SortKeys(parts[1].xrefs, xrefOf); });
-  BuildIndividualByXref(individualByXref, parts, entries, data);
+      twoParts,
+      [&] { SetIdentifiers(individualByXref.begin(), xrefOrder, 0, secondHalf.first, entries); },
+      [&] { SetIdentifiers(secondHalf.second, xrefOrder, secondHalf.first, xrefOrder.size(), entries); });
 }
 
 
