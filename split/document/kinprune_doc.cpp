@@ -15,6 +15,7 @@
 #include <cstring>    // std::strerror, std::memcpy
 #include <iterator>   // std::next
 #include <limits>     // std::numeric_limits
+#include <memory>     // std::allocator_traits
 #include <new>        // std::bad_alloc
 #include <tuple>      // std::forward_as_tuple
 #include <utility>    // std::move, std::piecewise_construct, std::exchange
@@ -431,10 +432,11 @@ struct SortKey {
   std::uint64_t payload = 0;
 };
 
-// Memory for the load's large arrays of keys and positions, straight from the system and given
-// back to it when freed. From the heap, the blocks such an array leaves behind stay with the
-// thread that freed it, out of reach of the other thread and of everything after the load
-// (the peak memory of a save of everyone grew by 30 MB when one thread freed more of them).
+// Memory for the large arrays the second thread makes and frees while the name table is
+// filled (identifier keys, their sort, their order), straight from the system and given back
+// to it when freed. From the heap, such blocks stay with the thread that freed them, out of
+// reach of everything after the load (the peak memory of a save of everyone grew by 30 MB).
+// The scan's arrays stay on the heap: their sorts reuse the blocks freed before them.
 template <class T>
 class PageAllocator {
  public:
@@ -457,7 +459,8 @@ class PageAllocator {
     return true;
   }
 };
-using KeyArray = std::vector<SortKey, PageAllocator<SortKey>>;
+using KeyArray = std::vector<SortKey>;
+using MappedKeyArray = std::vector<SortKey, PageAllocator<SortKey>>;
 
 constexpr std::size_t kKeyPrefix = 16;
 constexpr std::size_t kGatherAhead = 16;
@@ -536,12 +539,16 @@ struct RadixEntry {
   std::uint64_t high = 0;
   std::size_t position = 0;
 };
-using RadixArray = std::vector<RadixEntry, PageAllocator<RadixEntry>>;
+// The radix entries of an array of keys, from the same kind of memory.
+template <class Keys>
+using RadixArrayFor = std::vector<
+    RadixEntry, typename std::allocator_traits<typename Keys::allocator_type>::template rebind_alloc<RadixEntry>>;
 
 // Sorts entries by high, one counting pass for each 11-bit digit of it, lowest first; a digit
 // that is the same in every entry needs no pass. (Six passes of 2,048 buckets took fewer
 // instructions than eight of 256.)
-void RadixSortByHigh(RadixArray& entries) {
+template <class Entries>
+void RadixSortByHigh(Entries& entries) {
   constexpr int kDigitBits = 11;
   constexpr int kDigits = (64 + kDigitBits - 1) / kDigitBits;
   constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
@@ -550,7 +557,7 @@ void RadixSortByHigh(RadixArray& entries) {
   for (const RadixEntry& entry : entries) {
     for (int digit = 0; digit < kDigits; ++digit) ++counts[digit][digitOf(entry.high, digit)];
   }
-  RadixArray scratch;
+  Entries scratch;
   for (int digit = 0; digit < kDigits; ++digit) {
     std::array<std::size_t, kBuckets>& count = counts[digit];
     if (std::find(count.begin(), count.end(), entries.size()) != count.end()) continue;
@@ -564,8 +571,9 @@ void RadixSortByHigh(RadixArray& entries) {
 
 // Keys in the order of order: the k-th is the key that stood at order[k].position. The keys
 // are gathered from all over the array, so those some places ahead are fetched early.
-KeyArray GatherKeys(const KeyArray& keys, const RadixArray& order) {
-  KeyArray sorted;
+template <class Keys, class Order>
+Keys GatherKeys(const Keys& keys, const Order& order) {
+  Keys sorted;
   sorted.reserve(keys.size());
   for (std::size_t k = 0; k < order.size(); ++k) {
     if (k + kGatherAhead < order.size()) Prefetch(&keys[order[k + kGatherAhead].position]);
@@ -586,8 +594,8 @@ constexpr std::size_t kAlikePrefix = 32;
 // Orders keys[from, to), which all have the same first 16 bytes, by their strings and then
 // index. Each string is fetched once for its next 16 bytes, so that most comparisons end
 // there; alike is scratch space.
-template <class TextOf>
-void SortAlikeKeys(KeyArray& keys, std::size_t from, std::size_t to, TextOf textOf,
+template <class Keys, class TextOf>
+void SortAlikeKeys(Keys& keys, std::size_t from, std::size_t to, TextOf textOf,
                    std::vector<AlikeKey>& alike) {
   alike.clear();
   for (std::size_t k = from; k < to; ++k) {
@@ -617,8 +625,8 @@ void SortAlikeKeys(KeyArray& keys, std::size_t from, std::size_t to, TextOf text
 }
 
 // End of the run of keys[from, limit) from from on whose field is the same.
-template <class Field>
-std::size_t RunEnd(const KeyArray& keys, std::size_t from, std::size_t limit, Field field) {
+template <class Keys, class Field>
+std::size_t RunEnd(const Keys& keys, std::size_t from, std::size_t limit, Field field) {
   std::size_t end = from + 1;
   while (end < limit && field(keys[end]) == field(keys[from])) ++end;
   return end;
@@ -632,10 +640,10 @@ std::size_t RunEnd(const KeyArray& keys, std::size_t from, std::size_t limit, Fi
 // further (SortAlikeKeys). The rests of long strings are scattered in memory: those of a group
 // are fetched while the group before it is finished. The result is the one order of (string,
 // index), however it is reached.
-template <class TextOf>
-void SortKeys(KeyArray& keys, TextOf textOf) {
+template <class Keys, class TextOf>
+void SortKeys(Keys& keys, TextOf textOf) {
   {
-    RadixArray order(keys.size());
+    RadixArrayFor<Keys> order(keys.size());
     for (std::size_t k = 0; k < keys.size(); ++k) order[k] = RadixEntry{keys[k].high, k};
     RadixSortByHigh(order);
     keys = GatherKeys(keys, order);
@@ -676,20 +684,20 @@ void SortKeys(KeyArray& keys, TextOf textOf) {
 }
 
 // One part's sorted keys and how to get their strings.
-template <class TextOf>
+template <class Keys, class TextOf>
 struct SortedRun {
-  const KeyArray& keys;
+  const Keys& keys;
   TextOf textOf;
 };
-template <class TextOf>
-SortedRun(const KeyArray&, TextOf) -> SortedRun<TextOf>;
+template <class Keys, class TextOf>
+SortedRun(const Keys&, TextOf) -> SortedRun<Keys, TextOf>;
 
 // Calls visit(part, key) for the keys of the two sorted runs in the order of their strings;
 // among equal strings the first run's keys come first (file order).
 template <class First, class Second, class Visit>
-void VisitMerged(const SortedRun<First>& first, const SortedRun<Second>& second, Visit visit) {
-  const KeyArray& a = first.keys;
-  const KeyArray& b = second.keys;
+void VisitMerged(const First& first, const Second& second, Visit visit) {
+  const auto& a = first.keys;
+  const auto& b = second.keys;
   std::size_t i = 0;
   std::size_t j = 0;
   while (i < a.size() || j < b.size()) {
@@ -705,8 +713,7 @@ void VisitMerged(const SortedRun<First>& first, const SortedRun<Second>& second,
 
 // VisitMerged for the last key of each string only (the latest in file order).
 template <class First, class Second, class Visit>
-void VisitMergedLastOfEach(const SortedRun<First>& first, const SortedRun<Second>& second,
-                           Visit visit) {
+void VisitMergedLastOfEach(const First& first, const Second& second, Visit visit) {
   // The key taken but not visited yet: whether it is the last of its string shows only with
   // the next one.
   int heldPart = -1;
@@ -736,7 +743,7 @@ struct LoadedPart {
   KeyArray records;
   /// One per individual (index: position among the part's individuals; payload: the
   /// identifier's offset in the file; "" at offset 0 for an individual without one).
-  KeyArray xrefs;
+  MappedKeyArray xrefs;
   /// One per individual, index as in xrefs; payload: where the name begins in nameBytes.
   KeyArray names;
   std::string nameBytes;  ///< the display names, one after another
