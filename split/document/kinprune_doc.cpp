@@ -788,14 +788,17 @@ void BuildIndividualsByName(IndividualsByName& individualsByName, const LoadedPa
   auto nameOfFirst = [&](const SortKey& key) { return parts[0].NameOf(key); };
   auto nameOfSecond = [&](const SortKey& key) { return parts[1].NameOf(key); };
   entries.assign(secondPartFrom + parts[1].names.size(), nullptr);
-  // The names are visited in name order, that is all over nameBytes: each part's are fetched
-  // well ahead.
+  // The names are visited in name order, that is all over nameBytes, and so are their slots
+  // in entries (file order): each part's are fetched well ahead.
   std::size_t taken[2] = {0, 0};
   VisitMerged(SortedRun{parts[0].names, nameOfFirst}, SortedRun{parts[1].names, nameOfSecond},
               [&](int part, const SortKey& key) {
                 const LoadedPart& loaded = parts[part];
                 const std::size_t soon = ++taken[part] + kFetchAhead;
-                if (soon < loaded.names.size()) Prefetch(loaded.nameBytes.data() + loaded.names[soon].payload);
+                if (soon < loaded.names.size()) {
+                  Prefetch(loaded.nameBytes.data() + loaded.names[soon].payload);
+                  Prefetch(&entries[(part == 0 ? 0 : secondPartFrom) + loaded.names[soon].index]);
+                }
                 const std::string_view name = loaded.NameOf(key);
                 auto node = individualsByName.emplace_hint(
                     individualsByName.end(), std::piecewise_construct, std::forward_as_tuple(name),
