@@ -3,6 +3,7 @@
 #include "kinprune_doc.h"
 
 #include <fcntl.h>     // ::open
+#include <sys/mman.h>  // ::mmap, ::munmap
 #include <sys/stat.h>  // ::fstat
 #include <unistd.h>    // ::read, ::close
 
@@ -10,7 +11,11 @@
 #include <array>      // std::array
 #include <cerrno>     // errno
 #include <charconv>   // std::to_chars
+#include <cstddef>    // std::ptrdiff_t
 #include <cstring>    // std::strerror, std::memcpy
+#include <iterator>   // std::next
+#include <limits>     // std::numeric_limits
+#include <memory>     // std::allocator_traits
 #include <new>        // std::bad_alloc
 #include <tuple>      // std::forward_as_tuple
 #include <utility>    // std::move, std::piecewise_construct, std::exchange
@@ -402,6 +407,36 @@ struct SortKey {
   std::uint64_t payload = 0;
 };
 
+// Memory for the large arrays the second thread makes and frees while the name table is
+// filled (identifier keys, their sort, their order), straight from the system and given back
+// to it when freed. From the heap, such blocks stay with the thread that freed them, out of
+// reach of everything after the load (the peak memory of a save of everyone grew by 30 MB).
+// The scan's arrays stay on the heap: their sorts reuse the blocks freed before them.
+template <class T>
+class PageAllocator {
+ public:
+  using value_type = T;
+  PageAllocator() = default;
+  template <class U>
+  PageAllocator(const PageAllocator<U>&) noexcept {}
+
+  T* allocate(std::size_t count) {
+    if (count > std::numeric_limits<std::size_t>::max() / sizeof(T)) throw std::bad_alloc();
+    void* address = ::mmap(nullptr, count * sizeof(T), PROT_READ | PROT_WRITE,
+                           MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (address == MAP_FAILED) throw std::bad_alloc();
+    return static_cast<T*>(address);
+  }
+  void deallocate(T* data, std::size_t count) noexcept { ::munmap(data, count * sizeof(T)); }
+
+  template <class U>
+  bool operator==(const PageAllocator<U>&) const noexcept {
+    return true;
+  }
+};
+using KeyArray = std::vector<SortKey>;
+using MappedKeyArray = std::vector<SortKey, PageAllocator<SortKey>>;
+
 constexpr std::size_t kKeyPrefix = 16;
 constexpr std::size_t kGatherAhead = 16;
 
@@ -479,11 +514,16 @@ struct RadixEntry {
   std::uint64_t high = 0;
   std::size_t position = 0;
 };
+// The radix entries of an array of keys, from the same kind of memory.
+template <class Keys>
+using RadixArrayFor = std::vector<
+    RadixEntry, typename std::allocator_traits<typename Keys::allocator_type>::template rebind_alloc<RadixEntry>>;
 
 // Sorts entries by high, one counting pass for each 11-bit digit of it, lowest first; a digit
 // that is the same in every entry needs no pass. (Six passes of 2,048 buckets took fewer
 // instructions than eight of 256.)
-void RadixSortByHigh(std::vector<RadixEntry>& entries) {
+template <class Entries>
+void RadixSortByHigh(Entries& entries) {
   constexpr int kDigitBits = 11;
   constexpr int kDigits = (64 + kDigitBits - 1) / kDigitBits;
   constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
@@ -492,7 +532,7 @@ void RadixSortByHigh(std::vector<RadixEntry>& entries) {
   for (const RadixEntry& entry : entries) {
     for (int digit = 0; digit < kDigits; ++digit) ++counts[digit][digitOf(entry.high, digit)];
   }
-  std::vector<RadixEntry> scratch;
+  Entries scratch;
   for (int digit = 0; digit < kDigits; ++digit) {
     std::array<std::size_t, kBuckets>& count = counts[digit];
     if (std::find(count.begin(), count.end(), entries.size()) != count.end()) continue;
@@ -506,8 +546,9 @@ void RadixSortByHigh(std::vector<RadixEntry>& entries) {
 
 // Keys in the order of order: the k-th is the key that stood at order[k].position. The keys
 // are gathered from all over the array, so those some places ahead are fetched early.
-std::vector<SortKey> GatherKeys(const std::vector<SortKey>& keys, const std::vector<RadixEntry>& order) {
-  std::vector<SortKey> sorted;
+template <class Keys, class Order>
+Keys GatherKeys(const Keys& keys, const Order& order) {
+  Keys sorted;
   sorted.reserve(keys.size());
   for (std::size_t k = 0; k < order.size(); ++k) {
     if (k + kGatherAhead < order.size()) Prefetch(&keys[order[k + kGatherAhead].position]);
@@ -528,8 +569,8 @@ constexpr std::size_t kAlikePrefix = 32;
 // Orders keys[from, to), which all have the same first 16 bytes, by their strings and then
 // index. Each string is fetched once for its next 16 bytes, so that most comparisons end
 // there; alike is scratch space.
-template <class TextOf>
-void SortAlikeKeys(std::vector<SortKey>& keys, std::size_t from, std::size_t to, TextOf textOf,
+template <class Keys, class TextOf>
+void SortAlikeKeys(Keys& keys, std::size_t from, std::size_t to, TextOf textOf,
                    std::vector<AlikeKey>& alike) {
   alike.clear();
   for (std::size_t k = from; k < to; ++k) {
@@ -559,8 +600,8 @@ void SortAlikeKeys(std::vector<SortKey>& keys, std::size_t from, std::size_t to,
 }
 
 // End of the run of keys[from, limit) from from on whose field is the same.
-template <class Field>
-std::size_t RunEnd(const std::vector<SortKey>& keys, std::size_t from, std::size_t limit, Field field) {
+template <class Keys, class Field>
+std::size_t RunEnd(const Keys& keys, std::size_t from, std::size_t limit, Field field) {
   std::size_t end = from + 1;
   while (end < limit && field(keys[end]) == field(keys[from])) ++end;
   return end;
@@ -574,10 +615,10 @@ std::size_t RunEnd(const std::vector<SortKey>& keys, std::size_t from, std::size
 // further (SortAlikeKeys). The rests of long strings are scattered in memory: those of a group
 // are fetched while the group before it is finished. The result is the one order of (string,
 // index), however it is reached.
-template <class TextOf>
-void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
+template <class Keys, class TextOf>
+void SortKeys(Keys& keys, TextOf textOf) {
   {
-    std::vector<RadixEntry> order(keys.size());
+    RadixArrayFor<Keys> order(keys.size());
     for (std::size_t k = 0; k < keys.size(); ++k) order[k] = RadixEntry{keys[k].high, k};
     RadixSortByHigh(order);
     keys = GatherKeys(keys, order);
@@ -618,20 +659,20 @@ void SortKeys(std::vector<SortKey>& keys, TextOf textOf) {
 }
 
 // One part's sorted keys and how to get their strings.
-template <class TextOf>
+template <class Keys, class TextOf>
 struct SortedRun {
-  const std::vector<SortKey>& keys;
+  const Keys& keys;
   TextOf textOf;
 };
-template <class TextOf>
-SortedRun(const std::vector<SortKey>&, TextOf) -> SortedRun<TextOf>;
+template <class Keys, class TextOf>
+SortedRun(const Keys&, TextOf) -> SortedRun<Keys, TextOf>;
 
 // Calls visit(part, key) for the keys of the two sorted runs in the order of their strings;
 // among equal strings the first run's keys come first (file order).
 template <class First, class Second, class Visit>
-void VisitMerged(const SortedRun<First>& first, const SortedRun<Second>& second, Visit visit) {
-  const std::vector<SortKey>& a = first.keys;
-  const std::vector<SortKey>& b = second.keys;
+void VisitMerged(const First& first, const Second& second, Visit visit) {
+  const auto& a = first.keys;
+  const auto& b = second.keys;
   std::size_t i = 0;
   std::size_t j = 0;
   while (i < a.size() || j < b.size()) {
@@ -647,8 +688,7 @@ void VisitMerged(const SortedRun<First>& first, const SortedRun<Second>& second,
 
 // VisitMerged for the last key of each string only (the latest in file order).
 template <class First, class Second, class Visit>
-void VisitMergedLastOfEach(const SortedRun<First>& first, const SortedRun<Second>& second,
-                           Visit visit) {
+void VisitMergedLastOfEach(const First& first, const Second& second, Visit visit) {
   // The key taken but not visited yet: whether it is the last of its string shows only with
   // the next one.
   int heldPart = -1;
@@ -675,12 +715,12 @@ constexpr std::size_t kFetchAhead = 16;
 // on the thread that scanned it.
 struct LoadedPart {
   /// The identified level-0 lines (index: position in the part; payload: the line's offset).
-  std::vector<SortKey> records;
+  KeyArray records;
   /// One per individual (index: position among the part's individuals; payload: the
   /// identifier's offset in the file; "" at offset 0 for an individual without one).
-  std::vector<SortKey> xrefs;
+  MappedKeyArray xrefs;
   /// One per individual, index as in xrefs; payload: where the name begins in nameBytes.
-  std::vector<SortKey> names;
+  KeyArray names;
   std::string nameBytes;  ///< the display names, one after another
   std::uint64_t firstLine = CKinpruneDoc::kNoRecord;  ///< offset of the first non-blank line
   /// The "Loading File" percents reached while this part was scanned away from the status's
@@ -711,45 +751,101 @@ void BuildRecordOffsets(RecordOffsetMap& recordOffsets, const LoadedPart& first,
                         });
 }
 
-// The entries of individualsByName by part and position in the part (file order).
+// The entries of individualsByName in file order: the first part's individuals, then the
+// second's.
 using EntriesInFileOrder = std::vector<IndividualEntry*>;
 
-// individualsByName from both parts' sorted names; equal names in file order.
+// individualsByName from both parts' sorted names; equal names in file order. The entries'
+// identifiers are left empty for SetIdentifiers, so that the identifier keys can be sorted
+// meanwhile. secondPartFrom is the file order position of the second part's first individual.
 void BuildIndividualsByName(IndividualsByName& individualsByName, const LoadedPart (&parts)[2],
-                            EntriesInFileOrder (&entries)[2], const char* fileBytes) {
-  auto xrefOf = [=](const SortKey& key) { return std::string_view(fileBytes + key.payload, key.size); };
+                            std::size_t secondPartFrom, EntriesInFileOrder& entries) {
   auto nameOfFirst = [&](const SortKey& key) { return parts[0].NameOf(key); };
   auto nameOfSecond = [&](const SortKey& key) { return parts[1].NameOf(key); };
-  for (int part = 0; part < 2; ++part) entries[part].assign(parts[part].xrefs.size(), nullptr);
-  // The individuals' identifier keys are visited in name order, that is all over memory:
-  // each part's are fetched well ahead.
+  entries.assign(secondPartFrom + parts[1].names.size(), nullptr);
+  // The names are visited in name order, that is all over nameBytes, and so are their slots
+  // in entries (file order): each part's are fetched well ahead.
   std::size_t taken[2] = {0, 0};
   VisitMerged(SortedRun{parts[0].names, nameOfFirst}, SortedRun{parts[1].names, nameOfSecond},
               [&](int part, const SortKey& key) {
                 const LoadedPart& loaded = parts[part];
                 const std::size_t soon = ++taken[part] + kFetchAhead;
                 if (soon < loaded.names.size()) {
-                  Prefetch(&loaded.xrefs[loaded.names[soon].index]);
                   Prefetch(loaded.nameBytes.data() + loaded.names[soon].payload);
+                  Prefetch(&entries[(part == 0 ? 0 : secondPartFrom) + loaded.names[soon].index]);
                 }
                 const std::string_view name = loaded.NameOf(key);
                 auto node = individualsByName.emplace_hint(
                     individualsByName.end(), std::piecewise_construct, std::forward_as_tuple(name),
-                    std::forward_as_tuple(
-                        IndividualEntry{std::string(name), KeyText(loaded.xrefs[key.index], xrefOf)}));
-                entries[part][key.index] = &node->second;
+                    std::forward_as_tuple(IndividualEntry{std::string(name), {}}));
+                entries[(part == 0 ? 0 : secondPartFrom) + key.index] = &node->second;
               });
 }
 
-// individualByXref from both parts' sorted identifiers; a later individual wins.
-void BuildIndividualByXref(IndividualByXref& individualByXref, const LoadedPart (&parts)[2],
-                           const EntriesInFileOrder (&entries)[2], const char* fileBytes) {
+// Every individual in the order of its identifier (equal ones in file order), as its file
+// order position; the last of each identifier, the one individualByXref keeps, is marked.
+class IndividualsByXrefOrder {
+ public:
+  void Reserve(std::size_t individuals) { positions.reserve(individuals); }
+  void Add(std::size_t position) { positions.push_back(position); }
+  void MarkLastAdded() { positions.back() |= kLastOfItsXref; }
+
+  std::size_t size() const { return positions.size(); }
+  std::size_t PositionAt(std::size_t k) const { return positions[k] & ~kLastOfItsXref; }
+  bool IsLastOfItsXref(std::size_t k) const { return (positions[k] & kLastOfItsXref) != 0; }
+
+ private:
+  static constexpr std::size_t kLastOfItsXref = std::size_t{1} << (8 * sizeof(std::size_t) - 1);
+  std::vector<std::size_t, PageAllocator<std::size_t>> positions;
+};
+
+// individualByXref without its values, which individualsByName may not hold yet: one node per
+// identifier of both parts' sorted identifier keys, with a null entry. Fills order for
+// SetIdentifiers.
+void BuildIndividualByXrefKeys(IndividualByXref& individualByXref, const LoadedPart (&parts)[2],
+                               std::size_t secondPartFrom, const char* fileBytes,
+                               IndividualsByXrefOrder& order) {
   auto xrefOf = [=](const SortKey& key) { return std::string_view(fileBytes + key.payload, key.size); };
-  VisitMergedLastOfEach(SortedRun{parts[0].xrefs, xrefOf}, SortedRun{parts[1].xrefs, xrefOf},
-                        [&](int part, const SortKey& key) {
-                          individualByXref.emplace_hint(individualByXref.end(),
-                                                        KeyText(key, xrefOf), entries[part][key.index]);
-                        });
+  order.Reserve(secondPartFrom + parts[1].xrefs.size());
+  const SortKey* previous = nullptr;
+  VisitMerged(SortedRun{parts[0].xrefs, xrefOf}, SortedRun{parts[1].xrefs, xrefOf},
+              [&](int part, const SortKey& key) {
+                if (previous == nullptr || CompareKeyTexts(*previous, xrefOf, key, xrefOf) != 0) {
+                  if (previous != nullptr) order.MarkLastAdded();
+                  individualByXref.emplace_hint(individualByXref.end(), KeyText(key, xrefOf), nullptr);
+                }
+                order.Add((part == 0 ? 0 : secondPartFrom) + key.index);
+                previous = &key;
+              });
+  if (previous != nullptr) order.MarkLastAdded();
+}
+
+// Walks order[first, last), which begins with an individual of node's identifier: gives each
+// entry its identifier, and each node the entry of the last individual with it.
+void SetIdentifiers(IndividualByXref::iterator node, const IndividualsByXrefOrder& order,
+                    std::size_t first, std::size_t last, const EntriesInFileOrder& entries) {
+  constexpr std::size_t kEntryAhead = 8;
+  for (std::size_t k = first; k < last; ++k) {
+    if (k + kFetchAhead < last) Prefetch(&entries[order.PositionAt(k + kFetchAhead)]);
+    if (k + kEntryAhead < last) Prefetch(entries[order.PositionAt(k + kEntryAhead)]);
+    IndividualEntry* entry = entries[order.PositionAt(k)];
+    entry->xref = std::string(node->first);
+    if (order.IsLastOfItsXref(k)) {
+      node->second = entry;
+      ++node;
+    }
+  }
+}
+
+// Where SetIdentifiers' second half of order begins, and the node of that individual's
+// identifier. The halves may share an identifier: only the half with its last individual
+// writes the node.
+std::pair<std::size_t, IndividualByXref::iterator> SecondHalf(IndividualByXref& individualByXref,
+                                                              const IndividualsByXrefOrder& order) {
+  const std::size_t half = order.size() / 2;
+  std::ptrdiff_t nodesBefore = 0;
+  for (std::size_t k = 0; k < half; ++k) nodesBefore += order.IsLastOfItsXref(k) ? 1 : 0;
+  return {half, std::next(individualByXref.begin(), nodesBefore)};
 }
 
 // Shows "Loading File %d%%" whenever the whole percent of the file read changes, or holds the
@@ -941,11 +1037,17 @@ void CKinpruneDoc::LoadPass(StatusSink* status) {
   firstLineOffset = parts[0].firstLine != kNoRecord ? parts[0].firstLine : parts[1].firstLine;
   readPos = length;
 
-  EntriesInFileOrder entries[2];
+  // The name table takes longest, so the other thread also sorts the identifier keys and
+  // builds individualByXref meanwhile; the entries get their identifiers, and the nodes their
+  // entries, once both tables stand.
+  const std::size_t secondPartFrom = parts[0].xrefs.size();
+  EntriesInFileOrder entries;
+  IndividualsByXrefOrder xrefOrder;
+  std::pair<std::size_t, IndividualByXref::iterator> secondHalf;
   RunBoth(
       twoParts,
       [&] {
-        BuildIndividualsByName(individualsByName, parts, entries, data);
+        BuildIndividualsByName(individualsByName, parts, secondPartFrom, entries);
         for (LoadedPart& part : parts) {
           part.names = {};
           part.nameBytes = {};
@@ -954,11 +1056,16 @@ void CKinpruneDoc::LoadPass(StatusSink* status) {
       [&] {
         BuildRecordOffsets(recordOffsets, parts[0], parts[1], data, length);
         for (LoadedPart& part : parts) part.records = {};
+        auto xrefOf = [=](const SortKey& key) { return std::string_view(data + key.payload, key.size); };
+        for (LoadedPart& part : parts) SortKeys(part.xrefs, xrefOf);
+        BuildIndividualByXrefKeys(individualByXref, parts, secondPartFrom, data, xrefOrder);
+        for (LoadedPart& part : parts) part.xrefs = {};
+        secondHalf = SecondHalf(individualByXref, xrefOrder);
       });
-  auto xrefOf = [=](const SortKey& key) { return std::string_view(data + key.payload, key.size); };
   RunBoth(
-      twoParts, [&] { SortKeys(parts[0].xrefs, xrefOf); }, [&] { SortKeys(parts[1].xrefs, xrefOf); });
-  BuildIndividualByXref(individualByXref, parts, entries, data);
+      twoParts,
+      [&] { SetIdentifiers(individualByXref.begin(), xrefOrder, 0, secondHalf.first, entries); },
+      [&] { SetIdentifiers(secondHalf.second, xrefOrder, secondHalf.first, xrefOrder.size(), entries); });
 }
 
 

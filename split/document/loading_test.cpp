@@ -374,6 +374,36 @@ TEST(LoadPassTest, LargeFilesGiveTheSameTablesAsSmallOnes) {
   }
 }
 
+TEST(LoadPassTest, EachIdentifierReachesItsLatestIndividual) {
+  // Every name is unique, so the name behind an individualByXref entry tells which individual
+  // it is. A few identifiers (and the empty one) are each shared by hundreds of individuals all
+  // over a file scanned in two parts, so runs of one identifier cross every boundary of the
+  // work: the parts, and wherever the identifier table is split up.
+  const std::string padding = "1 NOTE " + std::string(300, 'p') + "\n";
+  std::string text = "0 HEAD\n";
+  std::map<std::string, std::string> latestName;
+  std::map<std::string, std::string> xrefOfName;
+  for (int k = 0; text.size() < (std::size_t{5} << 20); ++k) {
+    const std::string xref = k % 5 == 0 ? "I" + std::to_string(k) : k % 5 == 1 ? "" : "S" + std::to_string(k % 17);
+    const std::string name = "Given" + std::to_string(k) + " /Surname/";
+    text += "0 @" + xref + "@ INDI\n1 NAME " + name + "\n" + padding;
+    std::string shown = CKinpruneDoc::BuildDisplayName(name);
+    CKinpruneDoc::ProperCaseName(shown);
+    latestName[xref] = shown;
+    xrefOfName[shown] = xref;
+  }
+  CKinpruneDoc doc;
+  Load(doc, text);
+  ASSERT_EQ(doc.individualByXref.size(), latestName.size());
+  for (const auto& [xref, entry] : doc.individualByXref) {
+    ASSERT_NE(entry, nullptr) << xref;
+    EXPECT_EQ(entry->name, latestName[xref]) << xref;
+    EXPECT_EQ(entry->xref, xref);
+  }
+  ASSERT_EQ(doc.individualsByName.size(), xrefOfName.size());
+  for (const auto& [name, entry] : doc.individualsByName) EXPECT_EQ(entry.xref, xrefOfName[name]) << name;
+}
+
 TEST(LoadPassTest, ByteOrderIsTheOrderOfStdString) {
   std::mt19937 random(11);
   const std::string alphabet("\x00\x01" "aAzZ09@\x7f\x80\xff", 12);
