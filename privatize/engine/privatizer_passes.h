@@ -18,9 +18,6 @@ struct PrivatizerSets {
   XrefSet keepTagSet;     ///< tags a living record keeps under RemoveDetails and DeleteLiving
   XrefSet referencedSet;  ///< identifiers some counted pointer line points to
   XrefSet unlinkedSet;    ///< dialog: referenced individuals without a referenced family
-  /// Level-0 lines the first pass saw: about as many identifiers as pointer lines can name, so
-  /// the referenced set's index is sized from it once instead of growing step by step.
-  std::uint64_t recordCount = 0;
 };
 
 /// Fills keepTagSet: SEX, NAME, FAMS, FAMC, CHIL, HUSB, WIFE, and NOTE with retainNotes.

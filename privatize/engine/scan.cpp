@@ -92,7 +92,6 @@ class LivingJudge {
   void OnLine(const GedcomLine& line) {
     if (line.level == 0) {
       JudgeRecord();
-      ++sets.recordCount;
       tags.Set(0, line.value);
       if (line.value == "INDI" && IsIdentifierShaped(line.tag)) StripAt(line.tag, currentId);
       return;
@@ -174,9 +173,9 @@ PassStatus ScanLiving(PassContext& context, PrivatizerSets& sets, std::uint64_t&
 
 PassStatus ScanReferences(PassContext& context, PrivatizerSets& sets) {
   if (!context.BeginPass(PrivatizerPass::ScanReferences)) return PassStatus::ReadFailed;
-  sets.referencedSet.ReserveIndex(static_cast<std::size_t>(sets.recordCount));
-  // The pass only asks whether an identifier is in the set, which the index answers; the tree
-  // is built on a second thread while the next pass reads the file.
+  // The pass only asks whether an identifier is in the set, which the bit maps and the index
+  // answer; the tree is built on a second thread while the next pass reads the file. Numbered
+  // identifiers stay out of the index, so it is not sized ahead for every record.
   sets.referencedSet.DeferTreeInsertions();
   const bool deleteLiving = context.Options().mode == ProcessingMode::DeleteLiving;
   const bool dialog = context.IsDialog();

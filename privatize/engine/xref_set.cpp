@@ -386,30 +386,28 @@ bool XrefSet::InsertNew(const Probe& probe) {
   // The index has told that the key is new; the tree takes it now, or later in the same order.
   WaitForTree();
   const Index leaf = NewNode(probe, MarkNumber(probe));
-  if (deferring) {
-    deferredLeaves.push_back(leaf);
-  } else {
-    LinkIntoTree(leaf);
-  }
+  if (!deferring) LinkIntoTree(leaf);
   return true;
 }
 
 void XrefSet::DeferTreeInsertions() {
   WaitForTree();
   deferring = true;
+  deferredFrom = static_cast<Index>(count);
 }
 
 void XrefSet::LinkDeferredInBackground() {
   WaitForTree();
   deferring = false;
-  if (deferredLeaves.empty()) return;
-  auto link = [this] {
+  const Index from = deferredFrom;
+  const auto to = static_cast<Index>(count);
+  if (from == to) return;
+  auto link = [this, from, to] {
     if (root == kNoNode) {
-      root = BuildBalanced(deferredLeaves);
+      root = BuildBalanced(from, to);
     } else {
-      for (const Index leaf : deferredLeaves) LinkIntoTree(leaf);
+      for (Index leaf = from; leaf < to; ++leaf) LinkIntoTree(leaf);
     }
-    std::vector<Index>().swap(deferredLeaves);
   };
   if (!linker) linker = gedtext::BackgroundWorker::TryCreate();
   if (!linker) {
@@ -419,26 +417,26 @@ void XrefSet::LinkDeferredInBackground() {
   linker->Start(link);
 }
 
-XrefSet::Index XrefSet::BuildBalanced(std::vector<Index>& leaves) {
+XrefSet::Index XrefSet::BuildBalanced(Index from, Index to) {
   // Most keys are told apart by their heads alone, which the sort reads from this array
-  // instead of from nodes all over the blocks.
-  struct HeadAndNode {
-    std::uint64_t head;
-    Index node;
-  };
+  // instead of from nodes all over the blocks; twelve bytes a node.
   std::vector<HeadAndNode> order;
-  order.reserve(leaves.size());
-  for (const Index leaf : leaves) order.push_back({At(leaf).head, leaf});
+  order.reserve(to - from);
+  for (Index leaf = from; leaf < to; ++leaf) {
+    const std::uint64_t head = At(leaf).head;
+    order.push_back(
+        {static_cast<std::uint32_t>(head >> 32), static_cast<std::uint32_t>(head), leaf});
+  }
   std::sort(order.begin(), order.end(), [this](const HeadAndNode& a, const HeadAndNode& b) {
-    if (a.head != b.head) return a.head < b.head;
+    if (a.headHigh != b.headHigh) return a.headHigh < b.headHigh;
+    if (a.headLow != b.headLow) return a.headLow < b.headLow;
     return Compare(At(a.node), At(b.node)) < 0;
   });
-  for (std::size_t i = 0; i < order.size(); ++i) leaves[i] = order[i].node;
   int height = 0;
-  return LinkSorted(leaves.data(), leaves.size(), height);
+  return LinkSorted(order.data(), order.size(), height);
 }
 
-XrefSet::Index XrefSet::LinkSorted(const Index* sorted, std::size_t size, int& height) {
+XrefSet::Index XrefSet::LinkSorted(const HeadAndNode* sorted, std::size_t size, int& height) {
   if (size == 0) {
     height = 0;
     return kNoNode;
@@ -447,12 +445,12 @@ XrefSet::Index XrefSet::LinkSorted(const Index* sorted, std::size_t size, int& h
   const std::size_t middle = size / 2;
   int leftHeight = 0;
   int rightHeight = 0;
-  Node& node = At(sorted[middle]);
+  Node& node = At(sorted[middle].node);
   node.left = LinkSorted(sorted, middle, leftHeight);
   node.right = LinkSorted(sorted + middle + 1, size - middle - 1, rightHeight);
   node.balance = static_cast<std::int8_t>(rightHeight - leftHeight);
   height = 1 + std::max(leftHeight, rightHeight);
-  return sorted[middle];
+  return sorted[middle].node;
 }
 
 void XrefSet::WaitForTree() const {
@@ -554,7 +552,6 @@ bool XrefSet::ContainsLikely(std::string_view key) const {
 void XrefSet::Destroy() {
   WaitForTree();
   deferring = false;
-  std::vector<Index>().swap(deferredLeaves);
   std::vector<NumberedStem>().swap(numberedStems);
   numberedWords = 0;
   std::vector<std::unique_ptr<Node[]>>().swap(blocks);

@@ -155,10 +155,15 @@ class XrefSet {
   bool InsertNew(const Probe& probe);
   /// Links the node leaf, whose key is in no other node, into the tree and rebalances it.
   void LinkIntoTree(Index leaf);
-  /// Sorts leaves (nodes of keys in no other node) by key and links them into a tree of
-  /// their own, the middle key of each range at the range's top. Returns its root.
-  Index BuildBalanced(std::vector<Index>& leaves);
-  Index LinkSorted(const Index* sorted, std::size_t size, int& height);
+  /// Sorts the nodes from up to to (not linked into any tree) by key and links them into a tree
+  /// of their own, the middle key of each range at the range's top. Returns its root.
+  Index BuildBalanced(Index from, Index to);
+  struct HeadAndNode {
+    std::uint32_t headHigh;
+    std::uint32_t headLow;
+    Index node;
+  };
+  Index LinkSorted(const HeadAndNode* sorted, std::size_t size, int& height);
   void WaitForTree() const;
   std::string KeyOf(const Node& node) const;
   int CheckSubtree(Index index, bool& sound) const;
@@ -193,8 +198,8 @@ class XrefSet {
   std::size_t count = 0;
   std::size_t indexedCount = 0;  // the nodes in the hash index: those without a bit
   bool deferring = false;
-  // Nodes made while deferring, in the order their keys came; the linker's from its start.
-  std::vector<Index> deferredLeaves;
+  // The first node made while deferring; the later ones follow it in the order their keys came.
+  Index deferredFrom = 0;
   // Last, so that it ends (waiting for its job) before the nodes it links are freed.
   std::unique_ptr<gedtext::BackgroundWorker> linker;
 };
