@@ -1,14 +1,16 @@
 // file_buffer.cpp - the anonymous mapping behind the document's file copy.
 #include "file_buffer.h"
 
+#include "side_by_side.h"
+
 #include <sys/mman.h>  // ::mmap, ::munmap
 #include <sys/stat.h>  // ::fstat
 #include <unistd.h>    // ::read
 
-#include <cerrno>    // errno
-#include <cstring>   // std::memcpy
-#include <new>       // std::bad_alloc
-#include <utility>   // std::swap
+#include <cerrno>   // errno
+#include <cstring>  // std::memcpy
+#include <new>      // std::bad_alloc
+#include <utility>  // std::swap
 
 namespace kinprune {
 
@@ -17,6 +19,8 @@ namespace {
 constexpr std::size_t kPageSize = std::size_t{4} << 10;
 // Grows of a buffer whose final size is not known (pipes, devices) start here and double.
 constexpr std::size_t kFirstUnknownCapacity = std::size_t{1} << 20;
+// Regular files from this size on are read in two halves at once.
+constexpr std::size_t kTwoHalvesMinimum = std::size_t{8} << 20;
 
 // An anonymous read-write mapping of at least size bytes; size is rounded up in place to whole
 // pages. With populate, the system provides all its pages at once instead of one at each first
@@ -47,6 +51,22 @@ bool ReadInto(int fd, char* data, std::size_t size, std::size_t& got) {
   return true;
 }
 
+// Reads the file's bytes from offset on into data until size bytes are there or the file ends;
+// got counts them. False with errno set on an error.
+bool ReadAt(int fd, char* data, std::size_t offset, std::size_t size, std::size_t& got) {
+  got = 0;
+  while (got < size) {
+    const ssize_t n = ::pread(fd, data + got, size - got, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 FileBuffer::FileBuffer(std::string_view text) {
@@ -55,7 +75,9 @@ FileBuffer::FileBuffer(std::string_view text) {
   length = text.size();
 }
 
-FileBuffer::~FileBuffer() { Release(); }
+FileBuffer::~FileBuffer() {
+  Release();
+}
 
 void FileBuffer::Release() noexcept {
   if (bytes != nullptr) ::munmap(bytes, capacity);
@@ -95,6 +117,9 @@ bool FileBuffer::ReadAll(int fd) {
     // there. Whatever the length said, reading goes on to the end: a file that grew meanwhile,
     // a pipe or a device.
     const std::size_t expected = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
+    if (expected >= kTwoHalvesMinimum && ::lseek(fd, 0, SEEK_CUR) == 0) {
+      return ReadInHalves(fd, expected);
+    }
     // A known length fills every page of the buffer; a guess may leave most of it untouched.
     Reserve(expected > 0 ? expected + 1 : kFirstUnknownCapacity, expected > 0);
     for (;;) {
@@ -108,6 +133,41 @@ bool FileBuffer::ReadAll(int fd) {
   } catch (const std::bad_alloc&) {
     errno = ENOMEM;
     return false;
+  }
+}
+
+bool FileBuffer::ReadInHalves(int fd, std::size_t expected) {
+  // The pages are not asked for ahead: each half's read brings in its own, so the kernel's
+  // clearing of fresh pages is shared by the two threads as well as its copying.
+  Reserve(expected + 1, false);
+  const std::size_t middle = expected / 2;
+  std::size_t firstGot = 0;
+  std::size_t secondGot = 0;
+  bool firstRead = true;
+  bool secondRead = true;
+  int secondError = 0;
+  RunSideBySide([&] { firstRead = ReadAt(fd, bytes, 0, middle, firstGot); },
+                [&] {
+                  secondRead = ReadAt(fd, bytes + middle, middle, expected - middle, secondGot);
+                  secondError = errno;
+                });
+  if (!firstRead) return false;
+  // A file that ended before the middle has nothing after it; otherwise the halves join.
+  length = firstGot;
+  if (firstGot == middle) {
+    if (!secondRead) {
+      errno = secondError;
+      return false;
+    }
+    length += secondGot;
+  }
+  // Whatever the length said, reading goes on to the end, for a file that grew meanwhile.
+  for (;;) {
+    std::size_t got = 0;
+    if (!ReadAt(fd, bytes + length, length, capacity - length, got)) return false;
+    length += got;
+    if (length < capacity) return true;
+    Reserve(2 * capacity);
   }
 }
 

@@ -26,8 +26,10 @@ class FileBuffer {
   ~FileBuffer();
 
   /// Replaces the contents with everything fd yields until its end: a regular file in one read
-  /// into a buffer sized from its length, a pipe or device block by block. False with errno set
-  /// on failure (ENOMEM when memory ran out); the contents are unspecified then.
+  /// into a buffer sized from its length (a large one read from its start in two halves at
+  /// once, which leaves fd's read position where it was), a pipe or device block by block.
+  /// False with errno set on failure (ENOMEM when memory ran out); the contents are unspecified
+  /// then.
   bool ReadAll(int fd);
 
   const char* data() const { return bytes; }
@@ -43,6 +45,9 @@ class FileBuffer {
   /// about to be written. Throws std::bad_alloc.
   void Reserve(std::size_t minimum, bool populate = false);
   void Release() noexcept;
+  /// ReadAll of a regular file of expected bytes whose read position is at its start: both
+  /// halves are read at once, on the calling thread and one more.
+  bool ReadInHalves(int fd, std::size_t expected);
 
   char* bytes = nullptr;
   std::size_t length = 0;

@@ -35,14 +35,30 @@ std::string ReadPath(const std::string& path, bool& ok) {
 
 TEST(FileBufferTest, ReadsRegularFilesWholeAtAnySize) {
   gedtest::ScopedTempDir folder;
-  // Empty, a few bytes, exactly one page, and larger than the first guess for unknown sizes.
-  for (const std::size_t size : {std::size_t{0}, std::size_t{5}, std::size_t{4096}, std::size_t{3} << 20}) {
+  // Empty, a few bytes, exactly one page, larger than the first guess for unknown sizes, and
+  // large enough to be read in two halves at once (an even and an odd length).
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  for (const std::size_t size : {std::size_t{0}, std::size_t{5}, std::size_t{4096}, 3 * kMiB, 8 * kMiB,
+                                 9 * kMiB + 3}) {
     const std::string text = Pattern(size);
     gedtest::WriteFileBytes(folder.File("f.ged"), text);
     bool ok = false;
     EXPECT_EQ(ReadPath(folder.File("f.ged"), ok), text) << size;
     EXPECT_TRUE(ok);
   }
+}
+
+TEST(FileBufferTest, ReadsALargeFileFromItsReadPosition) {
+  gedtest::ScopedTempDir folder;
+  const std::string text = Pattern((std::size_t{9} << 20) + 1);
+  gedtest::WriteFileBytes(folder.File("f.ged"), text);
+  const int fd = ::open(folder.File("f.ged").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::lseek(fd, 1000, SEEK_SET), 1000);
+  FileBuffer buffer;
+  EXPECT_TRUE(buffer.ReadAll(fd));
+  ::close(fd);
+  EXPECT_TRUE(buffer.view() == std::string_view(text).substr(1000));
 }
 
 TEST(FileBufferTest, ReadsAPipeOfUnknownLengthToItsEnd) {
