@@ -857,9 +857,15 @@ class LoadProgress {
   LoadProgress(std::vector<int>* held, std::uint64_t fileLength)
       : held(held), fileLength(fileLength) {}
 
+  /// position: where the scan is; it only goes forward.
   void At(std::uint64_t position) {
-    if (status == nullptr && held == nullptr) return;
-    Reach(WholePercent(position, fileLength));
+    if ((status == nullptr && held == nullptr) || position < nextPercentAt) return;
+    const int percent = WholePercent(position, fileLength);
+    Reach(percent);
+    // The first position of a higher whole percent, so that most lines skip the division.
+    __extension__ typedef unsigned __int128 Wide;
+    nextPercentAt = static_cast<std::uint64_t>(
+        (static_cast<Wide>(percent + 1) * fileLength + 99) / 100);
   }
 
   /// Shows the percents another part held back, as if this scan had reached them.
@@ -887,6 +893,7 @@ class LoadProgress {
   StatusSink* status = nullptr;
   std::vector<int>* held = nullptr;
   std::uint64_t fileLength;
+  std::uint64_t nextPercentAt = 0;
   int lastPercent = -1;
 };
 
