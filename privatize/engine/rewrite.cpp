@@ -145,11 +145,13 @@ class Rewriter {
   // Most lines of a record that is kept as it is are copied whatever their tag: in the console
   // variant (the dialog follows every tag) a line with a level above 0, inside a record that is
   // neither living nor dropped, outside a dropped pointer line's subtree, and with no pointer
-  // value that could be dropped.
+  // value that could be dropped. Only DeleteLiving drops pointers of such a record (those to
+  // the living, see TargetIsReferenced).
   bool CopiedUnsplit(std::string_view text) const {
     return !dialog && skipLevel == 0 && !skipRecord && !recordIsLiving &&
            gedtext::StartsWithNonZeroLevel(text) &&
-           !(options.removeUnreferenced && gedtext::MayEndInIdentifier(text));
+           !(options.removeUnreferenced && options.mode == ProcessingMode::DeleteLiving &&
+             gedtext::MayEndInIdentifier(text));
   }
 
   // Whether the target of a pointer line of the record in progress is in the referenced set.
