@@ -26,30 +26,6 @@ bool LooksLikeUtf16(std::string_view head) {
   return false;
 }
 
-namespace {
-
-bool IsLineEndByte(char c) { return c == '\n' || c == '\r'; }
-
-}  // namespace
-
-const char* FindLineEnd(const char* first, const char* last) {
-#if defined(__SSE2__)
-  constexpr std::ptrdiff_t kChunk = 16;
-  const __m128i lineFeeds = _mm_set1_epi8('\n');
-  const __m128i carriageReturns = _mm_set1_epi8('\r');
-  while (last - first >= kChunk) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
-    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeeds),
-                                      _mm_cmpeq_epi8(bytes, carriageReturns));
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-    if (mask != 0) return first + std::countr_zero(mask);
-    first += kChunk;
-  }
-#endif
-  while (first != last && !IsLineEndByte(*first)) ++first;
-  return first;
-}
-
 std::uint64_t LineEndMask(const char* p) {
   constexpr int kLanes = 16;
   std::uint64_t mask = 0;
@@ -65,7 +41,7 @@ std::uint64_t LineEndMask(const char* p) {
   }
 #else
   for (int i = 0; i < 4 * kLanes; ++i) {
-    if (IsLineEndByte(p[i])) mask |= std::uint64_t{1} << i;
+    if (p[i] == '\n' || p[i] == '\r') mask |= std::uint64_t{1} << i;
   }
 #endif
   return mask;
