@@ -43,9 +43,9 @@ class XrefSet {
     std::uint64_t last;
   };
 
-  /// A key with its head and hash (or number) worked out once, so that one identifier can be looked
-  /// up in several sets for the price of one hash. Refers to the key's bytes, which must outlive
-  /// it.
+  /// A key with its head and its hash or number worked out once, so that one identifier can be
+  /// looked up in several sets for the price of one. Refers to the key's bytes, which must
+  /// outlive it.
   struct Probe {
     std::uint64_t head;
     /// Only for a key without a stem (below): a numbered key seldom needs its hash, which is
@@ -87,8 +87,8 @@ class XrefSet {
   /// be.
   void DeferTreeInsertions();
   /// Links the keys inserted since DeferTreeInsertions into the tree on a second thread and
-  /// ends the deferral. Lookups may go on meanwhile (they use the index only); whatever changes
-  /// the set or walks the tree first waits for the thread.
+  /// ends the deferral. Lookups may go on meanwhile (they use the bit maps and the index only);
+  /// whatever changes the set or walks the tree first waits for the thread.
   void LinkDeferredInBackground();
   /// Frees every node; the set is empty afterwards.
   void Destroy();
@@ -155,8 +155,8 @@ class XrefSet {
   bool InsertNew(const Probe& probe);
   /// Links the node leaf, whose key is in no other node, into the tree and rebalances it.
   void LinkIntoTree(Index leaf);
-  /// Sorts the nodes from up to to (not linked into any tree) by key and links them into a tree
-  /// of their own, the middle key of each range at the range's top. Returns its root.
+  /// Sorts the nodes numbered from `from` up to `to` (linked into no tree) by key and links them
+  /// into a tree of their own, the middle key of each range at the range's top. Returns its root.
   Index BuildBalanced(Index from, Index to);
   struct HeadAndNode {
     std::uint32_t headHigh;
