@@ -357,29 +357,11 @@ void XrefSet::ReserveIndex(std::size_t keyCount) {
 }
 
 bool XrefSet::Insert(const Probe& probe) {
-  switch (KnownByNumber(probe)) {
-    case Known::Present:
-      return false;
-    case Known::Absent:
-      return InsertNew(probe);
-    case Known::Unknown:
-      break;
-  }
-  if (MayContain(probe) && Find(probe) != kNoNode) return false;
-  return InsertNew(probe);
+  return !Contains(probe) && InsertNew(probe);
 }
 
 bool XrefSet::InsertLikelyPresent(const Probe& probe) {
-  switch (KnownByNumber(probe)) {
-    case Known::Present:
-      return false;
-    case Known::Absent:
-      return InsertNew(probe);
-    case Known::Unknown:
-      break;
-  }
-  if (Find(probe) != kNoNode) return false;
-  return InsertNew(probe);
+  return !ContainsLikely(probe) && InsertNew(probe);
 }
 
 bool XrefSet::InsertNew(const Probe& probe) {
