@@ -37,26 +37,18 @@ char* MapBytes(std::size_t& size, bool populate) {
   return static_cast<char*>(address);
 }
 
-// Reads into data[got, size) until it is full or fd ends. False with errno set on an error.
-bool ReadInto(int fd, char* data, std::size_t size, std::size_t& got) {
-  while (got < size) {
-    const ssize_t n = ::read(fd, data + got, size - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  return true;
-}
+// A read from fd's read position rather than from an offset given.
+constexpr off_t kReadPosition = -1;
 
-// Reads the file's bytes from offset on into data until size bytes are there or the file ends;
-// got counts them. False with errno set on an error.
-bool ReadAt(int fd, char* data, std::size_t offset, std::size_t size, std::size_t& got) {
+// Reads into data until size bytes are there or the file ends; got counts them. From the file
+// offset given on (pread), or from fd's read position for kReadPosition. False with errno set on
+// an error.
+bool ReadInto(int fd, char* data, std::size_t size, off_t offset, std::size_t& got) {
   got = 0;
   while (got < size) {
-    const ssize_t n = ::pread(fd, data + got, size - got, static_cast<off_t>(offset + got));
+    const ssize_t n = offset == kReadPosition
+                          ? ::read(fd, data + got, size - got)
+                          : ::pread(fd, data + got, size - got, offset + static_cast<off_t>(got));
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -122,14 +114,7 @@ bool FileBuffer::ReadAll(int fd) {
     }
     // A known length fills every page of the buffer; a guess may leave most of it untouched.
     Reserve(expected > 0 ? expected + 1 : kFirstUnknownCapacity, expected > 0);
-    for (;;) {
-      std::size_t got = length;
-      const bool read = ReadInto(fd, bytes, capacity, got);
-      length = got;
-      if (!read) return false;
-      if (length < capacity) return true;
-      Reserve(2 * capacity);
-    }
+    return ReadRest(fd, kReadPosition);
   } catch (const std::bad_alloc&) {
     errno = ENOMEM;
     return false;
@@ -146,9 +131,10 @@ bool FileBuffer::ReadInHalves(int fd, std::size_t expected) {
   bool firstRead = true;
   bool secondRead = true;
   int secondError = 0;
-  RunSideBySide([&] { firstRead = ReadAt(fd, bytes, 0, middle, firstGot); },
+  RunSideBySide([&] { firstRead = ReadInto(fd, bytes, middle, 0, firstGot); },
                 [&] {
-                  secondRead = ReadAt(fd, bytes + middle, middle, expected - middle, secondGot);
+                  secondRead = ReadInto(fd, bytes + middle, expected - middle,
+                                        static_cast<off_t>(middle), secondGot);
                   secondError = errno;
                 });
   if (!firstRead) return false;
@@ -162,10 +148,16 @@ bool FileBuffer::ReadInHalves(int fd, std::size_t expected) {
     length += secondGot;
   }
   // Whatever the length said, reading goes on to the end, for a file that grew meanwhile.
+  return ReadRest(fd, static_cast<off_t>(length));
+}
+
+bool FileBuffer::ReadRest(int fd, off_t from) {
   for (;;) {
     std::size_t got = 0;
-    if (!ReadAt(fd, bytes + length, length, capacity - length, got)) return false;
+    const bool read = ReadInto(fd, bytes + length, capacity - length, from, got);
     length += got;
+    if (from != kReadPosition) from += static_cast<off_t>(got);
+    if (!read) return false;
     if (length < capacity) return true;
     Reserve(2 * capacity);
   }

@@ -1,6 +1,8 @@
 // file_buffer.h - the document's copy of an opened file: one block of memory, filled by read().
 #pragma once
 
+#include <sys/types.h>  // off_t
+
 #include <cstddef>      // std::size_t
 #include <string_view>  // std::string_view
 #include <utility>      // std::move
@@ -48,6 +50,9 @@ class FileBuffer {
   /// ReadAll of a regular file of expected bytes whose read position is at its start: both
   /// halves are read at once, on the calling thread and one more.
   bool ReadInHalves(int fd, std::size_t expected);
+  /// Reads fd on to its end behind the bytes held, growing the buffer: from the file offset
+  /// from on, or from fd's read position when from is -1.
+  bool ReadRest(int fd, off_t from);
 
   char* bytes = nullptr;
   std::size_t length = 0;
