@@ -54,9 +54,15 @@ constexpr char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cas
 constexpr char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 // Whole percent of part in whole without overflow for any 64-bit sizes.
+__extension__ typedef unsigned __int128 Wide;
+
 int WholePercent(std::uint64_t part, std::uint64_t whole) {
-  __extension__ typedef unsigned __int128 Wide;
   return static_cast<int>(static_cast<Wide>(part) * 100 / whole);
+}
+
+// The least part for which WholePercent gives percent or more.
+std::uint64_t FirstPartOfPercent(int percent, std::uint64_t whole) {
+  return static_cast<std::uint64_t>((static_cast<Wide>(percent) * whole + 99) / 100);
 }
 
 std::string OpenErrorText(const std::string& path, int error) {
@@ -863,9 +869,7 @@ class LoadProgress {
     const int percent = WholePercent(position, fileLength);
     Reach(percent);
     // The first position of a higher whole percent, so that most lines skip the division.
-    __extension__ typedef unsigned __int128 Wide;
-    nextPercentAt = static_cast<std::uint64_t>(
-        (static_cast<Wide>(percent + 1) * fileLength + 99) / 100);
+    nextPercentAt = FirstPartOfPercent(percent + 1, fileLength);
   }
 
   /// Shows the percents another part held back, as if this scan had reached them.
