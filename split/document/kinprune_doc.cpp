@@ -180,8 +180,12 @@ void CKinpruneDoc::XrefFromPointer(std::string& xref, std::string_view pointer) 
 
 // ---- Record store -----------------------------------------------------------------------------------
 
-const CKinpruneDoc::RecordSlot* CKinpruneDoc::FindRecordEntry(std::string_view xref) {
+void CKinpruneDoc::IndexRecords() {
   if (recordIndex.size() != recordOffsets.size()) recordIndex.Rebuild(recordOffsets);
+}
+
+const CKinpruneDoc::RecordSlot* CKinpruneDoc::FindRecordEntry(std::string_view xref) {
+  IndexRecords();
   return recordIndex.Find(xref);
 }
 
@@ -194,6 +198,16 @@ const CKinpruneDoc::RecordSlot& CKinpruneDoc::RecordEntry(std::string_view xref)
 }
 
 std::uint64_t CKinpruneDoc::RecordOffset(std::string_view xref) { return RecordEntry(xref).value; }
+
+CKinpruneDoc::RecordRef CKinpruneDoc::FindOrAddRecord(std::string_view xref) {
+  const RecordSlot& record = RecordEntry(xref);
+  return RecordRef{&record.entry->first, record.value, record.id};
+}
+
+std::size_t CKinpruneDoc::RecordIdsInByteOrder() {
+  IndexRecords();
+  return recordIndex.IdsInMapOrder();
+}
 
 void CKinpruneDoc::PrefetchRecordEntry(std::string_view xref) const {
   if (recordIndex.size() == recordOffsets.size()) recordIndex.Prefetch(xref);

@@ -197,6 +197,23 @@ class CKinpruneDoc {
   /// added) when the xref has no record.
   std::uint64_t RecordOffset(std::string_view xref);
 
+  /// A record table entry: its identifier (the table's own key, valid until the next
+  /// DeleteContents; not read until asked for, as the table's nodes lie all over memory), its id
+  /// and its record's offset (kNoRecord when the file has none). Ids number arrays beside the
+  /// table: 0, 1, ... up to the table's size.
+  struct RecordRef {
+    const std::string* key = nullptr;
+    std::uint64_t offset = kNoRecord;
+    std::uint32_t id = 0;
+
+    std::string_view Xref() const { return *key; }
+  };
+  /// Find-or-add lookup as RecordOffset, giving the whole entry.
+  RecordRef FindOrAddRecord(std::string_view xref);
+  /// The ids below this number follow the identifiers' byte order; entries added by lookups
+  /// since the table was indexed come after them, in the order they were added.
+  std::size_t RecordIdsInByteOrder();
+
   /// Hints that xref will be looked up soon: fetches the start of its lookup. Changes nothing.
   void PrefetchRecordEntry(std::string_view xref) const;
   /// Hints that xref's record will be read soon: looks it up (best after PrefetchRecordEntry)
@@ -292,6 +309,8 @@ class CKinpruneDoc {
   const RecordSlot& RecordEntry(std::string_view xref);
   /// The index slot of xref's recordOffsets entry, or nullptr when there is none (never adds).
   const RecordSlot* FindRecordEntry(std::string_view xref);
+  /// Builds recordIndex when its size no longer matches recordOffsets'.
+  void IndexRecords();
 
   bool ReadLineAt(DocLine& line);
   /// Takes bytes as the document's file (UTF-16 is refused) and runs the load pass.

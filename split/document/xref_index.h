@@ -166,8 +166,12 @@ class XrefIndex {
   void Clear() {
     table.Release();
     count = 0;
+    idsInMapOrder = 0;
   }
   std::size_t size() const { return count; }
+  /// The ids below this number were given by the last Rebuild, in the map's order; entries
+  /// added since have larger ids in the order they were added.
+  std::size_t IdsInMapOrder() const { return idsInMapOrder; }
 
   /// Room for entries entries without growing.
   void Reserve(std::size_t entries) {
@@ -218,6 +222,7 @@ class XrefIndex {
       });
     }
     count = entries.size();
+    idsInMapOrder = count;
   }
 
   /// The slot of key xref, or nullptr. Valid until the next Add.
@@ -277,6 +282,7 @@ class XrefIndex {
 
   XrefSlotTable<Slot> table;
   std::size_t count = 0;
+  std::size_t idsInMapOrder = 0;
 };
 
 }  // namespace kinprune

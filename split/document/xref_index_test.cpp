@@ -78,6 +78,7 @@ TEST(XrefIndexTest, RebuildFindsEveryKeyOfAMapLargerThanOneStretch) {
   for (int build = 0; build < 2; ++build) {
     index.Rebuild(map);
     ASSERT_EQ(index.size(), map.size());
+    EXPECT_EQ(index.IdsInMapOrder(), map.size());
     std::uint32_t id = 0;
     for (auto& entry : map) {
       const auto* slot = index.Find(entry.first);
@@ -97,6 +98,7 @@ TEST(XrefIndexTest, RebuildFindsEveryKeyOfAMapLargerThanOneStretch) {
   ASSERT_TRUE(added);
   EXPECT_EQ(index.Add(*late), map.size() - 1);
   EXPECT_EQ(index.Find("LATE")->value, 7u);
+  EXPECT_EQ(index.IdsInMapOrder(), map.size() - 1);  // a later addition is not in map order
 }
 
 TEST(XrefIndexTest, DocumentLookupsFollowTheMapsAfterChangesBehindTheirBack) {
@@ -109,6 +111,14 @@ TEST(XrefIndexTest, DocumentLookupsFollowTheMapsAfterChangesBehindTheirBack) {
   EXPECT_EQ(doc.RecordOffset("LATE"), 7u);
   EXPECT_EQ(doc.RecordOffset("GONE"), kinprune::CKinpruneDoc::kNoRecord);
   EXPECT_EQ(doc.recordOffsets.at("GONE"), kinprune::CKinpruneDoc::kNoRecord);
+  // Ids: F1, I1 and LATE in byte order, then GONE as it was added.
+  EXPECT_EQ(doc.RecordIdsInByteOrder(), 3u);
+  const auto gone = doc.FindOrAddRecord("GONE");
+  EXPECT_EQ(gone.id, 3u);
+  EXPECT_EQ(gone.Xref(), "GONE");
+  EXPECT_EQ(gone.offset, kinprune::CKinpruneDoc::kNoRecord);
+  EXPECT_EQ(doc.FindOrAddRecord("I1").id, 1u);
+  EXPECT_EQ(doc.FindOrAddRecord("LATE").offset, 7u);
   doc.individualByXref.clear();
   EXPECT_EQ(doc.FindIndividual("I1"), nullptr);
 }

@@ -1,13 +1,10 @@
 // selection_engine.cpp - selection state, everyone/invert/undo, and the family-link traversals.
 #include "selection_engine.h"
 
-#include <algorithm>  // std::sort, std::fill, std::min, std::max
+#include <algorithm>  // std::sort, std::min, std::max
 #include <array>      // std::array
-#include <bit>        // std::endian
 #include <cstdint>    // std::uint32_t, std::uint64_t
-#include <cstring>    // std::memcpy
 #include <iterator>   // std::size
-#include <memory>     // std::unique_ptr, std::make_unique
 #include <string>     // std::to_string
 #include <vector>     // std::vector
 
@@ -28,167 +25,83 @@ std::string IndividualsFound(std::size_t count) {
   return std::to_string(count) + " individuals found";
 }
 
-// Copies of the xrefs one traversal keeps, in blocks that never move. The pointer values the
-// xrefs come from lie all over the file; the copies of one step lie together, so going through
-// a step (hashing each xref to fetch its record) touches little memory.
-class XrefStore {
+using RecordRef = CKinpruneDoc::RecordRef;
+
+// A set of records for one traversal: membership by record id, a bit each, and iteration in the
+// identifiers' byte order. Ids below idsInByteOrder follow that order already, so sorting a step
+// compares identifiers only for records added to the table during the traversal (missing ones).
+class RecordSet {
  public:
-  /// A copy of xref that lives as long as the store.
-  std::string_view Keep(std::string_view xref) {
-    if (xref.empty()) return {};
-    if (xref.size() > kBlockSize - used) {
-      blocks.push_back(std::make_unique<char[]>(std::max(kBlockSize, xref.size())));
-      used = 0;
-    }
-    char* copy = blocks.back().get() + used;
-    std::memcpy(copy, xref.data(), xref.size());
-    used += xref.size();
-    return {copy, xref.size()};
+  explicit RecordSet(std::size_t idsInByteOrder)
+      : idsInByteOrder(idsInByteOrder), bits(idsInByteOrder / kBitsPerWord + 1, 0) {}
+
+  bool Contains(const RecordRef& record) const {
+    const std::size_t word = record.id / kBitsPerWord;
+    return word < bits.size() && (bits[word] & BitOf(record.id)) != 0;
   }
 
- private:
-  static constexpr std::size_t kBlockSize = std::size_t{64} << 10;
-  std::vector<std::unique_ptr<char[]>> blocks;
-  std::size_t used = kBlockSize;  // of the last block; full until there is one
-};
-
-// A set of xrefs for one traversal: membership by hash, iteration in byte order. The xrefs are
-// views of copies in the traversal's store, made when an xref first enters one of its sets.
-class ViewSet {
- public:
-  explicit ViewSet(XrefStore& store) : store(store) {}
-
-  bool Contains(std::string_view xref) const {
-    return table.Find(xref, XrefHead(xref)) != nullptr;
+  void Insert(const RecordRef& record) {
+    const std::size_t word = record.id / kBitsPerWord;
+    if (word >= bits.size()) bits.resize(std::max(word + 1, 2 * bits.size()), 0);
+    if ((bits[word] & BitOf(record.id)) != 0) return;
+    bits[word] |= BitOf(record.id);
+    items.push_back(record);
+    sorted = items.size() < 2;
   }
 
-  void Insert(std::string_view xref) {
-    if (table.FullAfter(items.size())) {
-      table.Rehash(table.Capacity() == 0 ? 16 : 2 * table.Capacity());
-    }
-    const std::uint64_t head = XrefHead(xref);
-    if (table.Find(xref, head) != nullptr) return;
-    Add(store.Keep(xref), head);
+  /// Inserts the records of other.
+  void InsertAll(const RecordSet& other) {
+    for (const RecordRef& record : other.items) Insert(record);
   }
 
-  /// Inserts the xrefs of other, a set of the same traversal.
-  void InsertAll(ViewSet& other) {
-    const std::size_t total = items.size() + other.items.size();
-    // Grown once to the size the insertions need, rather than by doubling on the way.
-    if (table.FullAfter(total)) table.Rehash(2 * total + 16);
-    for (const Item& item : other.items) {
-      const std::uint64_t head = XrefHead(item.xref);
-      // Kept in the store already.
-      if (table.Find(item.xref, head) == nullptr) Add(item.xref, head);
-    }
-  }
-
-  /// The xrefs in byte order. Valid until the next change of this set.
-  const std::vector<std::string_view>& Sorted() {
+  /// The records in their identifiers' byte order. Valid until the next change of this set.
+  const std::vector<RecordRef>& Sorted() {
     if (!sorted) {
-      std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-        if (a.order != b.order) return a.order < b.order;
-        return ByteOrder::Less(a.xref, b.xref);
+      std::sort(items.begin(), items.end(), [this](const RecordRef& a, const RecordRef& b) {
+        if (a.id < idsInByteOrder && b.id < idsInByteOrder) return a.id < b.id;
+        return ByteOrder::Less(a.Xref(), b.Xref());
       });
+      sorted = true;
     }
-    sorted = true;
-    views.clear();
-    views.reserve(items.size());
-    for (const Item& item : items) views.push_back(item.xref);
-    return views;
+    return items;
+  }
+
+  /// The identifiers of Sorted().
+  std::vector<std::string_view> SortedXrefs() {
+    std::vector<std::string_view> xrefs;
+    xrefs.reserve(items.size());
+    for (const RecordRef& record : Sorted()) xrefs.push_back(record.Xref());
+    return xrefs;
   }
 
   std::size_t size() const { return items.size(); }
   bool empty() const { return items.empty(); }
   void clear() {
-    table.Empty();
+    for (const RecordRef& record : items) bits[record.id / kBitsPerWord] &= ~BitOf(record.id);
     items.clear();
-    views.clear();
     sorted = true;
   }
 
  private:
-  struct Slot {
-    std::uint64_t head = 0;
-    std::uint32_t size = 0;
-    bool used = false;  // an empty xref may have no data pointer, so it cannot mark the slot
-    const char* data = nullptr;
+  static constexpr std::size_t kBitsPerWord = 64;
+  static std::uint64_t BitOf(std::uint32_t id) { return std::uint64_t{1} << (id % kBitsPerWord); }
 
-    bool Used() const { return used; }
-    std::string_view Key() const { return {data, size}; }
-  };
-
-  // An xref with its first eight bytes as a number that orders as the bytes do (zero bytes past
-  // the end), so that sorting seldom has to visit the bytes themselves, which lie all over the
-  // file: only xrefs with equal numbers are compared in full.
-  struct Item {
-    std::uint64_t order;
-    std::string_view xref;
-  };
-
-  // Adds a kept xref that is not in the set; the table has room for it.
-  void Add(std::string_view kept, std::uint64_t head) {
-    table.Place(Slot{head, static_cast<std::uint32_t>(kept.size()), true, kept.data()});
-    items.push_back(Item{OrderOfHead(head), kept});
-    sorted = items.size() < 2;
-  }
-
-  static std::uint64_t OrderOfHead(std::uint64_t head) {
-    if constexpr (std::endian::native == std::endian::big) {
-      return head;
-    } else {
-      return __builtin_bswap64(head);
-    }
-  }
-
-  XrefStore& store;
-  XrefSlotTable<Slot> table;
-  std::vector<Item> items;
-  std::vector<std::string_view> views;  // Sorted()'s result
+  std::size_t idsInByteOrder;
+  std::vector<std::uint64_t> bits;  // by id; grows for ids added during the traversal
+  std::vector<RecordRef> items;
   bool sorted = true;
 };
 
-bool Contains(const ViewSet& set, std::string_view xref) { return set.Contains(xref); }
-void Insert(ViewSet& set, std::string_view xref) { set.Insert(xref); }
+bool Contains(const RecordSet& set, const RecordRef& record) { return set.Contains(record); }
+void Insert(RecordSet& set, const RecordRef& record) { set.Insert(record); }
 
-void InsertUnless(ViewSet& target, std::string_view xref, const ViewSet& exclude) {
-  if (!exclude.Contains(xref)) target.Insert(xref);
+void InsertUnless(RecordSet& target, const RecordRef& record, const RecordSet& exclude) {
+  if (!exclude.Contains(record)) target.Insert(record);
 }
 
-/// One record of a traversal step: the xref read, and the offset of its record's level-0 line
-/// (CKinpruneDoc::kNoRecord when the file has no such record).
-struct StepRecord {
-  std::string_view xref;
-  std::uint64_t offset;
-};
-
-/// Calls fn(tag, xref) for each line of the record at offset below its level-0 line whose value
-/// is a pointer; xref is the pointer without its '@' signs and lives as long as the document's
-/// data. Lines without a level number are never interpreted. False when there is no record.
-template <class Fn>
-bool ForEachLinkAt(CKinpruneDoc& document, std::uint64_t offset, Fn&& fn) {
-  DocLine line;
-  if (!document.BeginRecordAt(offset, line)) return false;
-  while (document.NextRecordLine(line)) {
-    // Only identifier-shaped values are links: family event lines such as "2 HUSB" with an age
-    // below them carry no pointer and name nobody.
-    if (!line.hasLevel || !CKinpruneDoc::IsPointerValue(line.value)) continue;
-    fn(line.tag, CKinpruneDoc::PointerXref(line.value));
-  }
-  return true;
-}
-
-/// ForEachLinkAt for the record of xref.
-template <class Fn>
-bool ForEachLink(CKinpruneDoc& document, std::string_view xref, Fn&& fn) {
-  return ForEachLinkAt(document, document.RecordOffset(xref), fn);
-}
-
-/// ForEachLinkAt for a record of a step.
-template <class Fn>
-bool ForEachLink(CKinpruneDoc& document, const StepRecord& record, Fn&& fn) {
-  return ForEachLinkAt(document, record.offset, fn);
-}
+// The tags of the links the traversals follow; pointers under other tags (sources, notes,
+// media) are not looked up.
+bool IsTraversalTag(std::string_view tag) { return IsFamilyLinkTag(tag) || IsMemberTag(tag); }
 
 // Asks for the first bytes of the record at offset, which is about to be read; only a hint.
 void PrefetchRecordBytes(const CKinpruneDoc& document, std::uint64_t offset) {
@@ -206,34 +119,84 @@ void PrefetchRecordBytes(const CKinpruneDoc& document, std::uint64_t offset) {
 #endif
 }
 
-// Calls read(StepRecord) for each of xrefs in turn. The records of a step lie all over the
-// file, so while one is read, the index slot of an xref further on is fetched, and a nearer one
-// is looked up and the start of its record fetched. Each xref is looked up once, in its turn's
-// order, so the record table changes (missing records are added) exactly as it would with the
-// lookups made one by one.
-template <class Read>
-void ForEachInTurn(CKinpruneDoc& document, const std::vector<std::string_view>& xrefs, Read&& read) {
-  constexpr std::size_t kEntriesAhead = 8;
-  constexpr std::size_t kRecordsAhead = 4;
-  std::array<std::uint64_t, kRecordsAhead> offsets{};  // by position modulo kRecordsAhead
-  auto lookUp = [&](std::size_t k) {
-    const std::uint64_t offset = document.RecordOffset(xrefs[k]);
-    offsets[k % kRecordsAhead] = offset;
-    PrefetchRecordBytes(document, offset);
-  };
-  for (std::size_t k = 0; k < kRecordsAhead && k < xrefs.size(); ++k) lookUp(k);
-  for (std::size_t k = 0; k < xrefs.size(); ++k) {
-    if (k + kEntriesAhead < xrefs.size()) document.PrefetchRecordEntry(xrefs[k + kEntriesAhead]);
-    const StepRecord record{xrefs[k], offsets[k % kRecordsAhead]};
-    if (k + kRecordsAhead < xrefs.size()) lookUp(k + kRecordsAhead);
-    read(record);
+// The links read but not yet handed on, oldest first: each link's table lookup is started when it
+// is read and finished some links later, so that the lookups of several records are under way
+// at once.
+class PendingLinks {
+ public:
+  bool Full() const { return count == kCapacity; }
+  bool Empty() const { return count == 0; }
+
+  void Push(CKinpruneDoc& document, std::string_view tag, std::string_view xref) {
+    document.PrefetchRecordEntry(xref);
+    links[(first + count++) % kCapacity] = Link{tag, xref};
   }
+
+  /// Looks up the oldest link and calls onLink(tag, record) with it.
+  template <class OnLink>
+  void PopInto(CKinpruneDoc& document, OnLink& onLink) {
+    const Link link = links[first];
+    first = (first + 1) % kCapacity;
+    --count;
+    onLink(link.tag, document.FindOrAddRecord(link.xref));
+  }
+
+ private:
+  struct Link {
+    std::string_view tag;
+    std::string_view xref;
+  };
+  static constexpr std::size_t kCapacity = 8;
+  std::array<Link, kCapacity> links{};
+  std::size_t first = 0;
+  std::size_t count = 0;
+};
+
+/// Reads the records one after another and calls onLink(tag, record) for each line below a
+/// level-0 line whose tag is FAMC, FAMS, HUSB, WIFE or CHIL and whose value is a pointer, with
+/// the table entry of the record pointed to (added as missing when the file has none), in the
+/// order of the records and of their lines; onMissing(record) for each record the file does not
+/// have. Lines without a level number are never interpreted. The records lie all over the file,
+/// so the first bytes of a record some turns on are fetched while one is read, and each link
+/// is handed on only some links after it was read (all of them before this returns).
+template <class OnLink, class OnMissing>
+void ReadLinks(CKinpruneDoc& document, const std::vector<RecordRef>& records, OnLink&& onLink,
+               OnMissing&& onMissing) {
+  constexpr std::size_t kRecordsAhead = 8;
+  PendingLinks pending;
+  for (std::size_t k = 0; k < kRecordsAhead && k < records.size(); ++k) {
+    PrefetchRecordBytes(document, records[k].offset);
+  }
+  DocLine line;
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    if (k + kRecordsAhead < records.size()) PrefetchRecordBytes(document, records[k + kRecordsAhead].offset);
+    if (!document.BeginRecordAt(records[k].offset, line)) {
+      onMissing(records[k]);
+      continue;
+    }
+    while (document.NextRecordLine(line)) {
+      // Only identifier-shaped values are links: family event lines such as "2 HUSB" with an
+      // age below them carry no pointer and name nobody.
+      if (!line.hasLevel || !IsTraversalTag(line.tag) || !CKinpruneDoc::IsPointerValue(line.value)) {
+        continue;
+      }
+      if (pending.Full()) pending.PopInto(document, onLink);
+      pending.Push(document, line.tag, CKinpruneDoc::PointerXref(line.value));
+    }
+  }
+  while (!pending.Empty()) pending.PopInto(document, onLink);
 }
 
-// Adds the xrefs of source to target and empties source. The steps of a traversal add what they
-// have read to their done set this way, after the step: no step consults the done set it adds
-// to.
-void MergeInto(ViewSet& target, ViewSet& source) {
+/// ReadLinks for steps that pass over missing records in silence.
+template <class OnLink>
+void ReadLinks(CKinpruneDoc& document, const std::vector<RecordRef>& records, OnLink&& onLink) {
+  ReadLinks(document, records, onLink, [](const RecordRef&) {});
+}
+
+// Adds the records of source to target and empties source. The steps of a traversal add what
+// they have read to their done set this way, after the step: no step consults the done set it
+// adds to.
+void MergeInto(RecordSet& target, RecordSet& source) {
   target.InsertAll(source);
   source.clear();
 }
@@ -242,11 +205,13 @@ void MergeInto(ViewSet& target, ViewSet& source) {
 
 /// The working sets of one traversal.
 struct SelectionEngine::FloodSets {
-  XrefStore store;  // first: outlives the sets that view into it
-  ViewSet pendingIndividuals{store};
-  ViewSet doneIndividuals{store};
-  ViewSet pendingFamilies{store};
-  ViewSet doneFamilies{store};
+  explicit FloodSets(CKinpruneDoc& document) : idsInByteOrder(document.RecordIdsInByteOrder()) {}
+
+  std::size_t idsInByteOrder;  // first: the sets are made with it
+  RecordSet pendingIndividuals{idsInByteOrder};
+  RecordSet doneIndividuals{idsInByteOrder};
+  RecordSet pendingFamilies{idsInByteOrder};
+  RecordSet doneFamilies{idsInByteOrder};
 };
 
 SelectionEngine::SelectionEngine(CKinpruneDoc& document, SelectionReporter* reporter)
@@ -393,35 +358,35 @@ void SelectionEngine::SelectFamily(std::string_view start) {
 
 void SelectionEngine::SelectConnected(std::string_view start, std::int32_t generations,
                                       SelectionTarget target) {
-  FloodSets sets;
+  FloodSets sets{document};
   std::string missingXrefs;
   bool anyMissing = false;
-  auto noteMissing = [&](std::string_view xref) {
+  auto noteMissing = [&](const RecordRef& record) {
     if (!missingXrefs.empty()) missingXrefs += ", ";
-    missingXrefs += xref;
+    missingXrefs += record.Xref();
     anyMissing = true;
   };
 
-  Insert(sets.pendingIndividuals, start);
+  Insert(sets.pendingIndividuals, document.FindOrAddRecord(start));
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size());
-    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
-      const bool found = ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
-        if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
-      });
-      if (!found) noteMissing(person.xref);
-    });
+    ReadLinks(
+        document, sets.pendingIndividuals.Sorted(),
+        [&](std::string_view tag, const RecordRef& linked) {
+          if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
+        },
+        noteMissing);
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
-      const bool found = ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
-        if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
-      });
-      if (!found) noteMissing(family.xref);
-    });
+    ReadLinks(
+        document, sets.pendingFamilies.Sorted(),
+        [&](std::string_view tag, const RecordRef& linked) {
+          if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
+        },
+        noteMissing);
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
-  ApplyToXrefs(sets.doneIndividuals.Sorted(), sets.pendingIndividuals.Sorted(), target);
+  ApplyToXrefs(sets.doneIndividuals.SortedXrefs(), sets.pendingIndividuals.SortedXrefs(), target);
   ReportSelectedCount();
   if (anyMissing && reporter != nullptr) {
     reporter->ShowMissingRecords(std::string(kMissingRecordsIntro) + missingXrefs);
@@ -430,70 +395,61 @@ void SelectionEngine::SelectConnected(std::string_view start, std::int32_t gener
 
 void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOptions& options,
                                       SelectionTarget target) {
-  FloodSets sets;
-  ViewSet spouseAncestryFamilies{sets.store};
+  FloodSets sets{document};
+  RecordSet spouseAncestryFamilies{sets.idsInByteOrder};
 
   if (options.includeAncestorTree && options.excludeFamiliesOfSpouses) {
-    ForEachLink(document, start, [&](std::string_view tag, std::string_view xref) {
-      if (tag == kTagFams) Insert(sets.pendingFamilies, xref);
+    const RecordRef startRecord = document.FindOrAddRecord(start);
+    ReadLinks(document, {startRecord}, [&](std::string_view tag, const RecordRef& linked) {
+      if (tag == kTagFams) Insert(sets.pendingFamilies, linked);
     });
-    Insert(sets.doneIndividuals, start);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
-      ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
-        if (IsSpouseTag(tag) && xref != start) Insert(sets.pendingIndividuals, xref);
-      });
+    Insert(sets.doneIndividuals, startRecord);
+    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      if (IsSpouseTag(tag) && linked.Xref() != start) Insert(sets.pendingIndividuals, linked);
     });
     sets.pendingFamilies.clear();
     while (!sets.pendingIndividuals.empty()) {
-      ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
-        ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
-          if (tag == kTagFamc) InsertUnless(sets.pendingFamilies, xref, spouseAncestryFamilies);
-        });
+      ReadLinks(document, sets.pendingIndividuals.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+        if (tag == kTagFamc) InsertUnless(sets.pendingFamilies, linked, spouseAncestryFamilies);
       });
       MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-      ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
-        ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
-          if (IsSpouseTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
-        });
+      ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+        if (IsSpouseTag(tag)) InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
       });
       MergeInto(spouseAncestryFamilies, sets.pendingFamilies);
     }
     sets.doneIndividuals.clear();
   }
 
-  Insert(sets.pendingIndividuals, start);
+  Insert(sets.pendingIndividuals, document.FindOrAddRecord(start));
   const std::int32_t generations = options.generations;
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
-      ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
-        if (tag == kTagFamc) {
-          InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
-        } else if (options.includeAncestorTree && tag == kTagFams) {
-          if (passNo == 0) {
-            // The start's own marriages stay closed: the tree hangs from its ancestry only.
-            Insert(sets.doneFamilies, xref);
-          } else if (!Contains(sets.doneFamilies, xref) &&
-                     !Contains(spouseAncestryFamilies, xref)) {
-            Insert(sets.pendingFamilies, xref);
-          }
+    ReadLinks(document, sets.pendingIndividuals.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      if (tag == kTagFamc) {
+        InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
+      } else if (options.includeAncestorTree && tag == kTagFams) {
+        if (passNo == 0) {
+          // The start's own marriages stay closed: the tree hangs from its ancestry only.
+          Insert(sets.doneFamilies, linked);
+        } else if (!Contains(sets.doneFamilies, linked) &&
+                   !Contains(spouseAncestryFamilies, linked)) {
+          Insert(sets.pendingFamilies, linked);
         }
-      });
+      }
     });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
-      ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
-        if (tag == kTagChil) {
-          if (options.includeAncestorTree) {
-            InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
-          } else if (options.includeChildrenOfAncestors) {
-            Insert(sets.doneIndividuals, xref);  // selected, never read
-          }
-        } else if (IsSpouseTag(tag)) {
-          InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
+    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      if (tag == kTagChil) {
+        if (options.includeAncestorTree) {
+          InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
+        } else if (options.includeChildrenOfAncestors) {
+          Insert(sets.doneIndividuals, linked);  // selected, never read
         }
-      });
+      } else if (IsSpouseTag(tag)) {
+        InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
+      }
     });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
@@ -501,63 +457,54 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
   sets.doneFamilies.clear();
 
   CollateralExpansion(sets, options.collateralGenerations);
-  ApplyToXrefs(sets.doneIndividuals.Sorted(), sets.pendingIndividuals.Sorted(), target);
+  ApplyToXrefs(sets.doneIndividuals.SortedXrefs(), sets.pendingIndividuals.SortedXrefs(), target);
   ReportSelectedCount();
 }
 
 void SelectionEngine::SelectDescendants(std::string_view start, const DescendantOptions& options,
                                         SelectionTarget target) {
-  FloodSets sets;
-  ViewSet spousesFound{sets.store};
+  FloodSets sets{document};
+  RecordSet spousesFound{sets.idsInByteOrder};
 
-  Insert(sets.pendingIndividuals, start);
+  Insert(sets.pendingIndividuals, document.FindOrAddRecord(start));
   const std::int32_t generations = options.generations;
   for (std::int32_t passNo = 0;
        (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
-      ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
-        if (tag == kTagFams) {
-          InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
-        } else if (options.includeDescendantTree && tag == kTagFamc) {
-          if (passNo == 0) {
-            // The start's parental families stay closed: the tree hangs from its descendants.
-            Insert(sets.doneFamilies, xref);
-          } else {
-            InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
-          }
+    ReadLinks(document, sets.pendingIndividuals.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      if (tag == kTagFams) {
+        InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
+      } else if (options.includeDescendantTree && tag == kTagFamc) {
+        if (passNo == 0) {
+          // The start's parental families stay closed: the tree hangs from its descendants.
+          Insert(sets.doneFamilies, linked);
+        } else {
+          InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
         }
-      });
+      }
     });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
-      ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
-        if (IsSpouseTag(tag)) {
-          if (passNo != 0 && options.includeDescendantTree) {
-            InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
-          } else if (options.includeSpousesOfDescendants) {
-            InsertUnless(spousesFound, xref, sets.doneIndividuals);
-          }
-        } else if (tag == kTagChil) {
-          InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
+    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      if (IsSpouseTag(tag)) {
+        if (passNo != 0 && options.includeDescendantTree) {
+          InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
+        } else if (options.includeSpousesOfDescendants) {
+          InsertUnless(spousesFound, linked, sets.doneIndividuals);
         }
-      });
+      } else if (tag == kTagChil) {
+        InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
+      }
     });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
 
   if (options.includeSpousesParents) {
-    ForEachInTurn(document, spousesFound.Sorted(), [&](const StepRecord& spouse) {
-      ForEachLink(document, spouse, [&](std::string_view tag, std::string_view xref) {
-        if (tag == kTagFamc) Insert(sets.pendingFamilies, xref);
-      });
-      sets.pendingIndividuals.Insert(spouse.xref);
+    ReadLinks(document, spousesFound.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      if (tag == kTagFamc) Insert(sets.pendingFamilies, linked);
     });
-    spousesFound.clear();
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
-      ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
-        if (IsSpouseTag(tag)) Insert(sets.pendingIndividuals, xref);
-      });
+    MergeInto(sets.pendingIndividuals, spousesFound);
+    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      if (IsSpouseTag(tag)) Insert(sets.pendingIndividuals, linked);
     });
     sets.pendingFamilies.clear();
   } else {
@@ -567,7 +514,7 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
   sets.doneFamilies.clear();
 
   CollateralExpansion(sets, options.collateralGenerations);
-  ApplyToXrefs(sets.doneIndividuals.Sorted(), sets.pendingIndividuals.Sorted(), target);
+  ApplyToXrefs(sets.doneIndividuals.SortedXrefs(), sets.pendingIndividuals.SortedXrefs(), target);
   ReportSelectedCount();
 }
 
@@ -577,16 +524,12 @@ void SelectionEngine::CollateralExpansion(FloodSets& sets, std::int32_t collater
        collateralPass < collateralGenerations && !sets.pendingIndividuals.empty();
        ++collateralPass) {
     ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    ForEachInTurn(document, sets.pendingIndividuals.Sorted(), [&](const StepRecord& person) {
-      ForEachLink(document, person, [&](std::string_view tag, std::string_view xref) {
-        if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, xref, sets.doneFamilies);
-      });
+    ReadLinks(document, sets.pendingIndividuals.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
     });
     MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ForEachInTurn(document, sets.pendingFamilies.Sorted(), [&](const StepRecord& family) {
-      ForEachLink(document, family, [&](std::string_view tag, std::string_view xref) {
-        if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, xref, sets.doneIndividuals);
-      });
+    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
     });
     MergeInto(sets.doneFamilies, sets.pendingFamilies);
   }
