@@ -23,6 +23,7 @@
 
 #include "file_identity.h"
 #include "line_reader.h"
+#include "record_lines.h"
 #include "side_by_side.h"
 
 namespace kinprune {
@@ -234,6 +235,27 @@ bool CKinpruneDoc::BeginRecord(std::string_view xref, DocLine& line) {
 
 bool CKinpruneDoc::NextRecordLine(DocLine& line) {
   return ReadLine(line) && !(line.hasLevel && line.level == 0);
+}
+
+bool CKinpruneDoc::NextPointerLine(DocLine& line) {
+  const char* data = fileData.data();
+  const std::uint64_t length = fileLength;
+  std::uint64_t start = readPos;
+  while (start < length) {
+    const auto end = static_cast<std::uint64_t>(gedtext::FindLineEnd(data + start, data + length) - data);
+    std::uint64_t first = start;
+    while (first < end && IsSpaceOrTab(static_cast<unsigned char>(data[first]))) ++first;
+    if (first < end) {
+      if (IsLevelZero(data, first, end)) break;
+      if (data[end - 1] == '@') {
+        readPos = start;
+        return ReadLine(line);
+      }
+    }
+    start = PastLineEnd(data, end, length);
+  }
+  readPos = start;
+  return false;
 }
 
 // ---- Individual index -------------------------------------------------------------------------------

@@ -227,6 +227,11 @@ class CKinpruneDoc {
   /// Reads the next line of the record begun with BeginRecord; false at the next level-0 line
   /// or the end of the data.
   bool NextRecordLine(DocLine& line);
+  /// NextRecordLine for the walks that look for pointers only: reads the next line of the
+  /// record whose last byte is '@' (no other line can have a pointer as its value; the caller
+  /// still checks the line) and passes over the others without taking them apart. False at
+  /// the next level-0 line or the end of the data; readPos is then at that line.
+  bool NextPointerLine(DocLine& line);
 
   /// Calls fn(const DocLine&) for the record's level-0 line and each line of the record. When
   /// fn returns bool, false stops the walk. False when the xref has no record.

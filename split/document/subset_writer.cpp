@@ -27,6 +27,7 @@
 #include "file_identity.h"
 #include "kinprune_doc.h"
 #include "line_reader.h"
+#include "record_lines.h"
 
 namespace kinprune {
 
@@ -152,25 +153,6 @@ bool IsMemberTag(std::string_view tag) {
 // Depth of a line for the skip rules: a line without a level number is deeper than any line.
 constexpr std::int64_t kLevellessDepth = std::int64_t{CKinpruneDoc::kSaturatedLevel} + 1;
 constexpr std::int64_t kNoSkip = std::numeric_limits<std::int64_t>::max();
-
-// Offset just past the terminator of a line that ends at end (a CR or LF, with at most one more
-// CR or LF), as the document's reader counts it.
-std::uint64_t PastLineEnd(const char* data, std::uint64_t end, std::uint64_t length) {
-  if (end >= length) return length;
-  ++end;
-  if (end < length && (data[end] == '\r' || data[end] == '\n')) ++end;
-  return end;
-}
-
-// True when the line whose first byte after blanks is data[first] has level 0: its level number
-// is a run of zeros (a line without a level number has none).
-bool IsLevelZero(const char* data, std::uint64_t first, std::uint64_t end) {
-  if (data[first] < '0' || data[first] > '9') return false;
-  for (std::uint64_t k = first; k < end && data[k] >= '0' && data[k] <= '9'; ++k) {
-    if (data[k] != '0') return false;
-  }
-  return true;
-}
 
 // True when the line [first, last) is written back byte for byte by WriteLine: a level of at
 // most nine digits without leading zeros, one space, a tag, and either nothing more or one space
@@ -372,27 +354,10 @@ struct CKinpruneDoc::Writer {
   }
 
   // QueueSoon for the pointer of every line after the level-0 line just read, up to the next
-  // level-0 line, as a walk with NextRecordLine would. Only a line whose last byte is '@' can
-  // hold a pointer, and only a line whose level is 0 ends the record, so the others are passed
-  // over without being taken apart. Leaves readPos somewhere inside the record.
+  // level-0 line, as a walk with NextRecordLine would. Leaves readPos somewhere inside the record.
   void QueuePointersOfRecordBody(DocLine& line) {
-    const char* data = doc.fileData.data();
-    const std::uint64_t length = doc.fileLength;
-    std::uint64_t start = doc.readPos;
-    while (start < length) {
-      const auto end = static_cast<std::uint64_t>(gedtext::FindLineEnd(data + start, data + length) - data);
-      const std::uint64_t next = PastLineEnd(data, end, length);
-      std::uint64_t first = start;
-      while (first < end && (data[first] == ' ' || data[first] == '\t')) ++first;
-      if (first < end) {
-        if (IsLevelZero(data, first, end)) return;
-        if (data[end - 1] == '@') {
-          doc.readPos = start;
-          doc.ReadLine(line);
-          if (line.hasLevel && IsPointerValue(line.value)) QueueSoon(PointerXref(line.value));
-        }
-      }
-      start = next;
+    while (doc.NextPointerLine(line)) {
+      if (line.hasLevel && IsPointerValue(line.value)) QueueSoon(PointerXref(line.value));
     }
   }
 

@@ -174,7 +174,7 @@ void ReadLinks(CKinpruneDoc& document, const std::vector<RecordRef>& records, On
       onMissing(records[k]);
       continue;
     }
-    while (document.NextRecordLine(line)) {
+    while (document.NextPointerLine(line)) {
       // Only identifier-shaped values are links: family event lines such as "2 HUSB" with an
       // age below them carry no pointer and name nobody.
       if (!line.hasLevel || !IsTraversalTag(line.tag) || !CKinpruneDoc::IsPointerValue(line.value)) {
