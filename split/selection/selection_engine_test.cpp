@@ -470,11 +470,12 @@ TEST(LinkLinesTest, OnlyPointerValuesOnLevelledLinesAreFollowed) {
 }
 
 TEST(TreeSelectionTest, LargeFloodsChangeIndividualsInByteOrder) {
-  // Enough people for the traversal's sets to grow several times, with identifiers that share
-  // their first eight bytes, differ only in length, or hold bytes above 0x7F: the undo record
-  // lists them in byte order, and every one of them is reached exactly once.
+  // Enough people for the traversal's sets to grow several times and to be sorted by their
+  // ids' digits, with identifiers that share their first eight bytes, differ only in length, or
+  // hold bytes above 0x7F: the undo record lists them in byte order, and every one of them is
+  // reached exactly once.
   std::vector<std::string> xrefs;
-  for (int k = 0; k < 150; ++k) {
+  for (int k = 0; k < 6000; ++k) {
     const std::string number = std::to_string(k);
     xrefs.push_back(k % 3 == 0 ? "PERSONXX" + number : k % 3 == 1 ? "P" + number : "\xC3\xA9" + number);
   }
@@ -502,7 +503,8 @@ TEST(TreeSelectionTest, LargeFloodsChangeIndividualsInByteOrder) {
   // start (read) before the family members reached (not read), each part in byte order.
   f->engine.UndoRedo();
   f->engine.SelectFamily(xrefs[77]);
-  std::vector<std::string> reached = {xrefs[19], xrefs[78], xrefs[79], xrefs[80]};
+  std::vector<std::string> reached = {xrefs[19],  xrefs[78],  xrefs[79],  xrefs[80],
+                                      xrefs[309], xrefs[310], xrefs[311], xrefs[312]};
   std::sort(reached.begin(), reached.end());
   reached.insert(reached.begin(), xrefs[77]);
   EXPECT_EQ(f->engine.UndoXrefs(), reached);
