@@ -146,24 +146,32 @@ bool StartsWithLevel(std::string_view line) {
   return !LevelDigits(line).empty();
 }
 
+// The four bytes of a converted tag as one number, in memory order.
+constexpr std::size_t kTagLength = 4;
+using TagBytes = std::array<char, kTagLength>;
+constexpr auto kName = std::bit_cast<std::uint32_t>(TagBytes{'N', 'A', 'M', 'E'});
+constexpr auto kAlia = std::bit_cast<std::uint32_t>(TagBytes{'A', 'L', 'I', 'A'});
+constexpr auto kSurn = std::bit_cast<std::uint32_t>(TagBytes{'S', 'U', 'R', 'N'});
+constexpr auto kGivn = std::bit_cast<std::uint32_t>(TagBytes{'G', 'I', 'V', 'N'});
+constexpr auto kPlac = std::bit_cast<std::uint32_t>(TagBytes{'P', 'L', 'A', 'C'});
+
+// The first four bytes at bytes as one number, to compare with the constants above.
+std::uint32_t TagNumber(const char* bytes) {
+  std::uint32_t number = 0;
+  std::memcpy(&number, bytes, kTagLength);
+  return number;
+}
+
 // True when the line is surely none of the lines converted: it starts with one level digit, a
 // space and a tag whose first four bytes are those of no converted tag. Tells most lines apart
 // without splitting them; false means only that the line must be split to know.
 bool SurelyNotConverted(std::string_view line) {
   constexpr std::size_t kTagStart = 2;
-  constexpr std::size_t kTagLength = 4;
   if (line.size() < kTagStart + kTagLength || !gedtext::IsDigit(static_cast<unsigned char>(line[0])) ||
       line[1] != ' ' || gedtext::IsGedcomSpace(static_cast<unsigned char>(line[kTagStart]))) {
     return false;
   }
-  using TagBytes = std::array<char, kTagLength>;
-  constexpr auto kName = std::bit_cast<std::uint32_t>(TagBytes{'N', 'A', 'M', 'E'});
-  constexpr auto kAlia = std::bit_cast<std::uint32_t>(TagBytes{'A', 'L', 'I', 'A'});
-  constexpr auto kSurn = std::bit_cast<std::uint32_t>(TagBytes{'S', 'U', 'R', 'N'});
-  constexpr auto kGivn = std::bit_cast<std::uint32_t>(TagBytes{'G', 'I', 'V', 'N'});
-  constexpr auto kPlac = std::bit_cast<std::uint32_t>(TagBytes{'P', 'L', 'A', 'C'});
-  std::uint32_t head = 0;
-  std::memcpy(&head, line.data() + kTagStart, kTagLength);
+  const std::uint32_t head = TagNumber(line.data() + kTagStart);
   return head != kName && head != kAlia && head != kSurn && head != kGivn && head != kPlac;
 }
 
@@ -176,16 +184,17 @@ void Converter::ConvertLine(std::string_view line) {
   const std::string_view tag = fields.tag;
   // Every tag converted has four letters. A line that does not start with a level (such as the
   // rest of a note broken by a bare line end) is text, never a tag, whatever its words look like.
-  const bool isGedcomLine = tag.size() == 4 && StartsWithLevel(line);
+  const bool isGedcomLine = tag.size() == kTagLength && StartsWithLevel(line);
+  const std::uint32_t tagNumber = isGedcomLine ? TagNumber(tag.data()) : 0;
 
-  if (isGedcomLine && fields.level == 1 && (tag == "NAME" || tag == "ALIA")) {
+  if (isGedcomLine && fields.level == 1 && (tagNumber == kName || tagNumber == kAlia)) {
     // A pointer value names a record, and identifiers are case-sensitive.
     const CaseRule rule = gedtext::IsIdentifierShaped(fields.value) ? nullptr : nameRule;
     if (AppendConvertedLine("1", tag, fields.value, rule)) Count(result.namesChanged);
   } else if (isGedcomLine && fields.level == 2 &&
-             (tag == "SURN" || (tag == "GIVN" && !options.surnameOnly))) {
+             (tagNumber == kSurn || (tagNumber == kGivn && !options.surnameOnly))) {
     AppendConvertedLine("2", tag, fields.value, wholeValueRule);
-  } else if (isGedcomLine && options.convertPlaces && tag == "PLAC") {
+  } else if (isGedcomLine && options.convertPlaces && tagNumber == kPlac) {
     if (AppendConvertedLine(LevelDigits(line), tag, fields.value, wholeValueRule)) {
       Count(result.placesChanged);
     }
