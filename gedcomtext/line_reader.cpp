@@ -161,17 +161,6 @@ std::string_view LineReader::PeekHead() {
 }
 
 bool LineReader::NextSlow(std::string_view& line) {
-  // Most calls only need the next 64 bytes' line ends, which the second thread found already.
-  if (lineEnds == 0) {
-    TakeNextBlockMask();
-    if (lineEnds != 0) {
-      const std::size_t pos = maskBase + static_cast<std::size_t>(std::countr_zero(lineEnds));
-      if (pos + 1 < end) {
-        TakeLine(pos, line);
-        return true;
-      }
-    }
-  }
   Start();
   for (;;) {
     if (lineEnds != 0) {

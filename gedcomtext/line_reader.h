@@ -73,6 +73,9 @@ class LineReader {
   /// Next line without its terminator. The view stays valid until the next call of Next,
   /// Rewind or PeekHead. Returns false at the end of the input or on a read error.
   bool Next(std::string_view& line) {
+    // Most calls that run out of line ends only need the next 64 bytes', which the second
+    // thread found already.
+    if (lineEnds == 0) TakeNextBlockMask();
     if (lineEnds != 0) {
       const std::size_t pos = maskBase + static_cast<std::size_t>(std::countr_zero(lineEnds));
       // The byte after a terminator at the very end of the buffer is not known yet.

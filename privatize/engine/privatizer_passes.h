@@ -43,6 +43,11 @@ class PassContext {
 
   enum class LineStatus { Line, End, Cancelled, ReadFailed };
   /// The next line, after the progress report. The view stays valid until the next call.
+  /// Called for every line of every pass, so it is always inlined: the compiler's own choice
+  /// left it as a call once the reader's Next had grown.
+#if defined(__GNUC__) || defined(__clang__)
+  __attribute__((always_inline))
+#endif
   LineStatus NextLine(std::string_view& line) {
     if (!reader.Next(line)) return EndOfPass();
     if (variant == PrivatizerVariant::Dialog && sourceSize > 0) return ReportPercentRead();
