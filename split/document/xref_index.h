@@ -100,13 +100,15 @@ class XrefSlotTable {
   void PrefetchHome(std::string_view xref, bool forWriting) const {
 #if defined(__GNUC__) || defined(__clang__)
     constexpr std::size_t kCacheLine = 64;
+    // The place a cache line's width on: in the line after the home's when slots divide a line.
+    constexpr std::size_t kNextLine = (kCacheLine + sizeof(Slot) - 1) / sizeof(Slot);
     if (places.empty()) return;
-    const Slot* home = &places[Home(HashXref(xref, XrefHead(xref)))];
+    const std::size_t home = Home(HashXref(xref, XrefHead(xref)));
     if (forWriting) {
-      __builtin_prefetch(home, 1);
+      __builtin_prefetch(&places[home], 1);
     } else {
-      __builtin_prefetch(home);
-      __builtin_prefetch(reinterpret_cast<const char*>(home) + kCacheLine);
+      __builtin_prefetch(&places[home]);
+      if (home + kNextLine < places.size()) __builtin_prefetch(&places[home + kNextLine]);
     }
 #else
     (void)xref;
