@@ -11,6 +11,8 @@
 #include <utility>      // std::pair
 #include <vector>       // std::vector
 
+#include "side_by_side.h"
+
 namespace kinprune {
 
 /// The first eight bytes of xref (zero bytes past its end) as one number; with the size it
@@ -83,6 +85,18 @@ class XrefSlotTable {
       if (++k == places.size()) k = 0;
     }
     places[k] = slot;
+  }
+
+  /// PlaceFrom without going round the end of the table or past limit: false, and nothing
+  /// placed, when the places from home up to limit are all used.
+  bool PlaceBefore(const Slot& slot, std::size_t home, std::size_t limit) {
+    for (std::size_t k = home; k < limit; ++k) {
+      if (!places[k].Used()) {
+        places[k] = slot;
+        return true;
+      }
+    }
+    return false;
   }
 
   /// The table with capacity places, every used slot placed again.
@@ -198,33 +212,34 @@ class XrefIndex {
   /// Clears the index and adds every entry of map, a std::map whose keys and values are those of
   /// Entry, ids in the map's order. The table is larger than the processor's caches, so it is
   /// filled one stretch after another: each round places the entries whose home lies in its
-  /// stretch, in the map's order, and every other entry waits for its own round.
+  /// stretch, in the map's order, and every other entry waits for its own round. A large map is
+  /// placed by two threads, one for each half of the table. An entry that would run over the
+  /// end of its half (or round the end of the table) is placed after the others.
   template <class Map>
   void Rebuild(Map& map) {
-    constexpr std::size_t kStretchBytes = std::size_t{16} << 20;
+    constexpr std::size_t kTwoThreadsFrom = std::size_t{1} << 16;
     Clear();
     Reserve(map.size());
     std::vector<Entry*> entries;
-    std::vector<std::uint32_t> homes;  // by id; the table's capacity fits 32 bits with the ids
     entries.reserve(map.size());
-    homes.reserve(map.size());
-    for (Entry& entry : map) {
-      const std::string_view key = entry.first;
-      entries.push_back(&entry);
-      homes.push_back(static_cast<std::uint32_t>(table.HomeOf(key, XrefHead(key))));
-    }
+    for (Entry& entry : map) entries.push_back(&entry);
+    std::vector<std::uint32_t> homes(entries.size());  // by id; the capacity fits 32 bits
     const std::size_t capacity = table.Capacity();
-    const std::size_t rounds = capacity * sizeof(Slot) / kStretchBytes + 1;
-    for (std::size_t round = 0; round < rounds; ++round) {
-      const std::size_t first = capacity * round / rounds;
-      const std::size_t last = capacity * (round + 1) / rounds;
-      ForEachIdInStretch(entries, homes, first, last, [&](std::size_t id) {
-        Entry& entry = *entries[id];
-        const std::string_view key = entry.first;
-        table.PlaceFrom(Slot{XrefHead(key), static_cast<std::uint32_t>(key.size()),
-                             static_cast<std::uint32_t>(id), entry.second, &entry},
-                        homes[id]);
-      });
+    std::vector<std::uint32_t> overrunFirst;   // would run over the end of the first half
+    std::vector<std::uint32_t> overrunSecond;  // would go round the end of the table
+    if (entries.size() < kTwoThreadsFrom) {
+      FindHomes(entries, homes, 0, entries.size());
+      PlaceInStretches(entries, homes, 0, capacity, overrunSecond);
+    } else {
+      const std::size_t middleId = entries.size() / 2;
+      RunSideBySide([&] { FindHomes(entries, homes, 0, middleId); },
+                    [&] { FindHomes(entries, homes, middleId, entries.size()); });
+      const std::size_t middle = capacity / 2;
+      RunSideBySide([&] { PlaceInStretches(entries, homes, 0, middle, overrunFirst); },
+                    [&] { PlaceInStretches(entries, homes, middle, capacity, overrunSecond); });
+    }
+    for (const auto* overrun : {&overrunFirst, &overrunSecond}) {
+      for (const std::uint32_t id : *overrun) table.PlaceFrom(SlotOf(*entries[id], id), homes[id]);
     }
     count = entries.size();
     idsInMapOrder = count;
@@ -272,6 +287,39 @@ class XrefIndex {
       if (id == end) return;
       ahead[k] = nextInStretch();
       place(id);
+    }
+  }
+
+  static Slot SlotOf(Entry& entry, std::size_t id) {
+    const std::string_view key = entry.first;
+    return Slot{XrefHead(key), static_cast<std::uint32_t>(key.size()),
+                static_cast<std::uint32_t>(id), entry.second, &entry};
+  }
+
+  // The homes of the entries with ids in [first, last).
+  void FindHomes(const std::vector<Entry*>& entries, std::vector<std::uint32_t>& homes,
+                 std::size_t first, std::size_t last) const {
+    for (std::size_t id = first; id < last; ++id) {
+      const std::string_view key = entries[id]->first;
+      homes[id] = static_cast<std::uint32_t>(table.HomeOf(key, XrefHead(key)));
+    }
+  }
+
+  // Places the entries whose home lies in [first, last) within those places, stretch by
+  // stretch; the ids of those that would run past last go to overrun, in ascending order.
+  // Touches no place outside [first, last), so two calls on halves can run at once.
+  void PlaceInStretches(std::vector<Entry*>& entries, const std::vector<std::uint32_t>& homes,
+                        std::size_t first, std::size_t last, std::vector<std::uint32_t>& overrun) {
+    constexpr std::size_t kStretchBytes = std::size_t{16} << 20;
+    const std::size_t rounds = (last - first) * sizeof(Slot) / kStretchBytes + 1;
+    for (std::size_t round = 0; round < rounds; ++round) {
+      const std::size_t from = first + (last - first) * round / rounds;
+      const std::size_t to = first + (last - first) * (round + 1) / rounds;
+      ForEachIdInStretch(entries, homes, from, to, [&](std::size_t id) {
+        if (!table.PlaceBefore(SlotOf(*entries[id], id), homes[id], last)) {
+          overrun.push_back(static_cast<std::uint32_t>(id));
+        }
+      });
     }
   }
 

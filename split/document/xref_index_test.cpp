@@ -22,8 +22,8 @@ Map AwkwardKeys() {
   for (const std::string& key :
        {std::string(""), std::string("I"), std::string("I1"), std::string("I1\0", 3),
         std::string("ABCDEFGH"), std::string("ABCDEFGH\0", 9), std::string("ABCDEFGHI"),
-        std::string("ABCDEFGHJ"), std::string("ABCDEFGHIJKLMNOPQ"), std::string("ABCDEFGHIJKLMNOPR"),
-        std::string("\xff\xfe"), std::string("@")}) {
+        std::string("ABCDEFGHJ"), std::string("ABCDEFGHIJKLMNOPQ"),
+        std::string("ABCDEFGHIJKLMNOPR"), std::string("\xff\xfe"), std::string("@")}) {
     map.emplace(key, value++);
   }
   return map;
@@ -42,7 +42,8 @@ TEST(XrefIndexTest, FindsExactlyTheKeysOfTheMap) {
     EXPECT_EQ(slot->entry, &entry);
     EXPECT_EQ(slot->value, entry.second);
   }
-  for (const char* absent : {"ABCDEFG", "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOPQR", "I2", "ABCDEFGHK"}) {
+  for (const char* absent :
+       {"ABCDEFG", "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOPQR", "I2", "ABCDEFGHK"}) {
     EXPECT_EQ(index.Find(absent), nullptr) << absent;
   }
   EXPECT_EQ(index.Find(std::string("I1\0\0", 4)), nullptr);
@@ -68,37 +69,41 @@ TEST(XrefIndexTest, IdsCountAdditionsAndSurviveGrowth) {
 }
 
 TEST(XrefIndexTest, RebuildFindsEveryKeyOfAMapLargerThanOneStretch) {
-  // Large enough for the table to be filled in several rounds, some entries wrapping round from
-  // the table's end to its start; built twice to see that nothing of the first build remains.
-  Map map;
-  for (std::uint64_t k = 0; k < 600000; ++k) map.emplace("I" + std::to_string(k), k);
-  for (auto& entry : AwkwardKeys()) map.emplace(entry.first, entry.second + 1000000);
-  XrefIndex<std::uint64_t> index;
-  index.Add(*map.begin());
-  for (int build = 0; build < 2; ++build) {
-    index.Rebuild(map);
-    ASSERT_EQ(index.size(), map.size());
-    EXPECT_EQ(index.IdsInMapOrder(), map.size());
-    std::uint32_t id = 0;
-    for (auto& entry : map) {
-      const auto* slot = index.Find(entry.first);
-      ASSERT_NE(slot, nullptr) << entry.first;
-      ASSERT_EQ(slot->entry, &entry);
-      ASSERT_EQ(slot->value, entry.second);
-      ASSERT_EQ(slot->id, id++);
+  // A small map, built on one thread, and one large enough for the table to be filled in several
+  // rounds by two threads, some entries running over the middle of the table or round from its
+  // end to its start; each built twice to see that nothing of the first build remains.
+  for (const std::uint64_t keys : {3000, 600000}) {
+    Map map;
+    for (std::uint64_t k = 0; k < keys; ++k) map.emplace("I" + std::to_string(k), k);
+    for (auto& entry : AwkwardKeys()) map.emplace(entry.first, entry.second + 1000000);
+    XrefIndex<std::uint64_t> index;
+    index.Add(*map.begin());
+    for (int build = 0; build < 2; ++build) {
+      index.Rebuild(map);
+      ASSERT_EQ(index.size(), map.size());
+      EXPECT_EQ(index.IdsInMapOrder(), map.size());
+      std::uint32_t id = 0;
+      for (auto& entry : map) {
+        const auto* slot = index.Find(entry.first);
+        ASSERT_NE(slot, nullptr) << entry.first;
+        ASSERT_EQ(slot->entry, &entry);
+        ASSERT_EQ(slot->value, entry.second);
+        ASSERT_EQ(slot->id, id++);
+      }
+      std::size_t visited = 0;
+      index.ForEach([&](const XrefIndex<std::uint64_t>::Slot&) { ++visited; });
+      EXPECT_EQ(visited, map.size());
+      for (const std::string& absent : {"I" + std::to_string(keys), std::string("I-1"),
+                                       std::string("ABCDEFGHK"), std::string("J1")}) {
+        EXPECT_EQ(index.Find(absent), nullptr) << absent;
+      }
     }
-    std::size_t visited = 0;
-    index.ForEach([&](const XrefIndex<std::uint64_t>::Slot&) { ++visited; });
-    EXPECT_EQ(visited, map.size());
-    for (const char* absent : {"I600000", "I-1", "ABCDEFGHK", "J1"}) {
-      EXPECT_EQ(index.Find(absent), nullptr) << absent;
-    }
+    auto [late, added] = map.emplace("LATE", 7);
+    ASSERT_TRUE(added);
+    EXPECT_EQ(index.Add(*late), map.size() - 1);
+    EXPECT_EQ(index.Find("LATE")->value, 7u);
+    EXPECT_EQ(index.IdsInMapOrder(), map.size() - 1);  // a later addition is not in map order
   }
-  auto [late, added] = map.emplace("LATE", 7);
-  ASSERT_TRUE(added);
-  EXPECT_EQ(index.Add(*late), map.size() - 1);
-  EXPECT_EQ(index.Find("LATE")->value, 7u);
-  EXPECT_EQ(index.IdsInMapOrder(), map.size() - 1);  // a later addition is not in map order
 }
 
 TEST(XrefIndexTest, DocumentLookupsFollowTheMapsAfterChangesBehindTheirBack) {
