@@ -7,8 +7,7 @@
 #include <sys/stat.h>  // ::fstat
 #include <unistd.h>    // ::read, ::close
 
-#include <algorithm>  // std::copy, std::sort, std::min, std::max, std::find, std::find_if
-#include <array>      // std::array
+#include <algorithm>  // std::sort, std::min
 #include <cerrno>     // errno
 #include <charconv>   // std::to_chars
 #include <cstddef>    // std::ptrdiff_t
@@ -18,11 +17,12 @@
 #include <memory>     // std::allocator_traits
 #include <new>        // std::bad_alloc
 #include <tuple>      // std::forward_as_tuple
-#include <utility>    // std::move, std::piecewise_construct, std::exchange
+#include <utility>    // std::move, std::piecewise_construct
 #include <vector>     // std::vector
 
 #include "file_identity.h"
 #include "line_reader.h"
+#include "radix_sort.h"
 #include "record_lines.h"
 #include "side_by_side.h"
 
@@ -561,31 +561,6 @@ template <class Keys>
 using RadixArrayFor = std::vector<
     RadixEntry, typename std::allocator_traits<typename Keys::allocator_type>::template rebind_alloc<RadixEntry>>;
 
-// Sorts entries by high, one counting pass for each 11-bit digit of it, lowest first; a digit
-// that is the same in every entry needs no pass. (Six passes of 2,048 buckets took fewer
-// instructions than eight of 256.)
-template <class Entries>
-void RadixSortByHigh(Entries& entries) {
-  constexpr int kDigitBits = 11;
-  constexpr int kDigits = (64 + kDigitBits - 1) / kDigitBits;
-  constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
-  auto digitOf = [](std::uint64_t high, int digit) { return (high >> (kDigitBits * digit)) & (kBuckets - 1); };
-  std::vector<std::array<std::size_t, kBuckets>> counts(kDigits);
-  for (const RadixEntry& entry : entries) {
-    for (int digit = 0; digit < kDigits; ++digit) ++counts[digit][digitOf(entry.high, digit)];
-  }
-  Entries scratch;
-  for (int digit = 0; digit < kDigits; ++digit) {
-    std::array<std::size_t, kBuckets>& count = counts[digit];
-    if (std::find(count.begin(), count.end(), entries.size()) != count.end()) continue;
-    std::size_t total = 0;
-    for (std::size_t& bucket : count) total += std::exchange(bucket, total);
-    scratch.resize(entries.size());
-    for (const RadixEntry& entry : entries) scratch[count[digitOf(entry.high, digit)]++] = entry;
-    entries.swap(scratch);
-  }
-}
-
 // Keys in the order of order: the k-th is the key that stood at order[k].position. The keys
 // are gathered from all over the array, so those some places ahead are fetched early.
 template <class Keys, class Order>
@@ -662,7 +637,7 @@ void SortKeys(Keys& keys, TextOf textOf) {
   {
     RadixArrayFor<Keys> order(keys.size());
     for (std::size_t k = 0; k < keys.size(); ++k) order[k] = RadixEntry{keys[k].high, k};
-    RadixSortByHigh(order);
+    SortByDigits(order, [](const RadixEntry& entry) { return entry.high; });
     keys = GatherKeys(keys, order);
   }
   auto highOf = [](const SortKey& key) { return key.high; };

@@ -1,13 +1,14 @@
 // selection_engine.cpp - selection state, everyone/invert/undo, and the family-link traversals.
 #include "selection_engine.h"
 
-#include <algorithm>  // std::sort, std::all_of, std::fill, std::min, std::max
+#include <algorithm>  // std::sort, std::all_of, std::min, std::max
 #include <array>      // std::array
 #include <cstdint>    // std::uint32_t, std::uint64_t
 #include <iterator>   // std::size
 #include <string>     // std::to_string
-#include <utility>    // std::exchange
 #include <vector>     // std::vector
+
+#include "radix_sort.h"
 
 namespace kinprune {
 namespace {
@@ -27,26 +28,6 @@ std::string IndividualsFound(std::size_t count) {
 }
 
 using RecordRef = CKinpruneDoc::RecordRef;
-
-// Sorts records by id: a stable counting sort on each 11-bit digit of the ids, from the lowest,
-// passing over digits that are zero in every id.
-void SortById(std::vector<RecordRef>& records) {
-  constexpr unsigned kDigitBits = 11;
-  constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
-  std::uint32_t allIds = 0;
-  for (const RecordRef& record : records) allIds |= record.id;
-  std::vector<RecordRef> sortedByDigit(records.size());
-  std::vector<std::size_t> starts(kBuckets);
-  for (unsigned shift = 0; shift < 32 && (allIds >> shift) != 0; shift += kDigitBits) {
-    auto digitOf = [shift](const RecordRef& record) { return (record.id >> shift) & (kBuckets - 1); };
-    std::fill(starts.begin(), starts.end(), 0);
-    for (const RecordRef& record : records) ++starts[digitOf(record)];
-    std::size_t start = 0;
-    for (std::size_t& bucket : starts) start += std::exchange(bucket, start);
-    for (const RecordRef& record : records) sortedByDigit[starts[digitOf(record)]++] = record;
-    records.swap(sortedByDigit);
-  }
-}
 
 // A set of records for one traversal: membership by record id, a bit each, and iteration in the
 // identifiers' byte order. Ids below idsInByteOrder follow that order already, so sorting a step
@@ -82,7 +63,7 @@ class RecordSet {
         return record.id < idsInByteOrder;
       });
       if (allInByteOrder && items.size() >= kRadixSortFrom) {
-        SortById(items);
+        SortByDigits<32>(items, [](const RecordRef& record) { return record.id; });
       } else {
         std::sort(items.begin(), items.end(), [this](const RecordRef& a, const RecordRef& b) {
           if (a.id < idsInByteOrder && b.id < idsInByteOrder) return a.id < b.id;
