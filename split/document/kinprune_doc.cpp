@@ -3,7 +3,6 @@
 #include "kinprune_doc.h"
 
 #include <fcntl.h>     // ::open
-#include <sys/mman.h>  // ::mmap, ::munmap
 #include <sys/stat.h>  // ::fstat
 #include <unistd.h>    // ::read, ::close
 
@@ -365,9 +364,10 @@ void CKinpruneDoc::DeleteContents() {
   recordOffsets.clear();
   individualByXref.clear();
   // The tables are empty: their node blocks go back at once.
-  nodeStores.names.release();
-  nodeStores.records.release();
-  nodeStores.xrefs.release();
+  nodeStores.names.Release();
+  nodeStores.records.Release();
+  nodeStores.xrefs.Release();
+  pagePool.ReleaseFree();
 }
 
 OpenOutcome CKinpruneDoc::OnOpenDocument(const std::string& path, StatusSink* status) {
@@ -417,6 +417,7 @@ OpenOutcome CKinpruneDoc::LoadBuffer(FileBuffer bytes, const std::string& name,
   firstLineOffset = kNoRecord;
   try {
     if (fileLength > 0) LoadPass(status);
+    pagePool.ReleaseFree();  // what the load's arrays gave back and no table took
   } catch (const std::bad_alloc&) {
     DeleteContents();
     outcome.error = "Not enough memory to load " + name + ".";
@@ -449,35 +450,16 @@ struct SortKey {
   std::uint64_t payload = 0;
 };
 
-// Memory for the large arrays the second thread makes and frees while the name table is
-// filled (identifier keys, their sort, their order), straight from the system and given back
-// to it when freed. From the heap, such blocks stay with the thread that freed them, out of
-// reach of everything after the load (the peak memory of a save of everyone grew by 30 MB).
-// The scan's arrays stay on the heap: their sorts reuse the blocks freed before them.
-template <class T>
-class PageAllocator {
- public:
-  using value_type = T;
-  PageAllocator() = default;
-  template <class U>
-  PageAllocator(const PageAllocator<U>&) noexcept {}
+// The load's arrays come from the document's page pool: what one step gives back, the next
+// step's arrays and the tables' nodes reuse.
+using KeyArray = std::vector<SortKey, PoolAllocator<SortKey>>;
 
-  T* allocate(std::size_t count) {
-    if (count > std::numeric_limits<std::size_t>::max() / sizeof(T)) throw std::bad_alloc();
-    void* address = ::mmap(nullptr, count * sizeof(T), PROT_READ | PROT_WRITE,
-                           MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (address == MAP_FAILED) throw std::bad_alloc();
-    return static_cast<T*>(address);
-  }
-  void deallocate(T* data, std::size_t count) noexcept { ::munmap(data, count * sizeof(T)); }
-
-  template <class U>
-  bool operator==(const PageAllocator<U>&) const noexcept {
-    return true;
-  }
-};
-using KeyArray = std::vector<SortKey>;
-using MappedKeyArray = std::vector<SortKey, PageAllocator<SortKey>>;
+// Gives an array's memory back now (clear keeps it).
+template <class Array>
+void FreeArray(Array& array) {
+  Array empty(array.get_allocator());
+  array.swap(empty);
+}
 
 constexpr std::size_t kKeyPrefix = 16;
 constexpr std::size_t kGatherAhead = 16;
@@ -565,7 +547,7 @@ using RadixArrayFor = std::vector<
 // are gathered from all over the array, so those some places ahead are fetched early.
 template <class Keys, class Order>
 Keys GatherKeys(const Keys& keys, const Order& order) {
-  Keys sorted;
+  Keys sorted(keys.get_allocator());
   sorted.reserve(keys.size());
   for (std::size_t k = 0; k < order.size(); ++k) {
     if (k + kGatherAhead < order.size()) Prefetch(&keys[order[k + kGatherAhead].position]);
@@ -635,7 +617,7 @@ std::size_t RunEnd(const Keys& keys, std::size_t from, std::size_t limit, Field 
 template <class Keys, class TextOf>
 void SortKeys(Keys& keys, TextOf textOf) {
   {
-    RadixArrayFor<Keys> order(keys.size());
+    RadixArrayFor<Keys> order(keys.size(), keys.get_allocator());
     for (std::size_t k = 0; k < keys.size(); ++k) order[k] = RadixEntry{keys[k].high, k};
     SortByDigits(order, [](const RadixEntry& entry) { return entry.high; });
     keys = GatherKeys(keys, order);
@@ -731,11 +713,16 @@ constexpr std::size_t kFetchAhead = 16;
 // What the scan of one part of the file gathers, in file order; each part's keys are sorted
 // on the thread that scanned it.
 struct LoadedPart {
+  explicit LoadedPart(PagePool* pool)
+      : records(PoolAllocator<SortKey>(pool)),
+        xrefs(PoolAllocator<SortKey>(pool)),
+        names(PoolAllocator<SortKey>(pool)) {}
+
   /// The identified level-0 lines (index: position in the part; payload: the line's offset).
   KeyArray records;
   /// One per individual (index: position among the part's individuals; payload: the
   /// identifier's offset in the file; "" at offset 0 for an individual without one).
-  MappedKeyArray xrefs;
+  KeyArray xrefs;
   /// One per individual, index as in xrefs; payload: where the name begins in nameBytes.
   KeyArray names;
   std::string nameBytes;  ///< the display names, one after another
@@ -770,7 +757,7 @@ void BuildRecordOffsets(RecordOffsetMap& recordOffsets, const LoadedPart& first,
 
 // The entries of individualsByName in file order: the first part's individuals, then the
 // second's.
-using EntriesInFileOrder = std::vector<IndividualEntry*>;
+using EntriesInFileOrder = std::vector<IndividualEntry*, PoolAllocator<IndividualEntry*>>;
 
 // individualsByName from both parts' sorted names; equal names in file order. The entries'
 // identifiers are left empty for SetIdentifiers, so that the identifier keys can be sorted
@@ -803,6 +790,7 @@ void BuildIndividualsByName(IndividualsByName& individualsByName, const LoadedPa
 // order position; the last of each identifier, the one individualByXref keeps, is marked.
 class IndividualsByXrefOrder {
  public:
+  explicit IndividualsByXrefOrder(PagePool* pool) : positions(PoolAllocator<std::size_t>(pool)) {}
   void Reserve(std::size_t individuals) { positions.reserve(individuals); }
   void Add(std::size_t position) { positions.push_back(position); }
   void MarkLastAdded() { positions.back() |= kLastOfItsXref; }
@@ -813,7 +801,7 @@ class IndividualsByXrefOrder {
 
  private:
   static constexpr std::size_t kLastOfItsXref = std::size_t{1} << (8 * sizeof(std::size_t) - 1);
-  std::vector<std::size_t, PageAllocator<std::size_t>> positions;
+  std::vector<std::size_t, PoolAllocator<std::size_t>> positions;
 };
 
 // individualByXref without its values, which individualsByName may not hold yet: one node per
@@ -1042,7 +1030,7 @@ void CKinpruneDoc::LoadPass(StatusSink* status) {
   const std::uint64_t split = std::max(begin, SecondPartStart(data, length));
   const bool twoParts = split < length;
 
-  LoadedPart parts[2];
+  LoadedPart parts[2] = {LoadedPart(&pagePool), LoadedPart(&pagePool)};
   LoadProgress progress(status, length);
   LoadProgress heldProgress(status != nullptr ? &parts[1].heldPercents : nullptr, length);
   RunBoth(
@@ -1063,25 +1051,25 @@ void CKinpruneDoc::LoadPass(StatusSink* status) {
   // builds individualByXref meanwhile; the entries get their identifiers, and the nodes their
   // entries, once both tables stand.
   const std::size_t secondPartFrom = parts[0].xrefs.size();
-  EntriesInFileOrder entries;
-  IndividualsByXrefOrder xrefOrder;
+  EntriesInFileOrder entries{PoolAllocator<IndividualEntry*>(&pagePool)};
+  IndividualsByXrefOrder xrefOrder(&pagePool);
   std::pair<std::size_t, IndividualByXref::iterator> secondHalf;
   RunBoth(
       twoParts,
       [&] {
         BuildIndividualsByName(individualsByName, parts, secondPartFrom, entries);
         for (LoadedPart& part : parts) {
-          part.names = {};
-          part.nameBytes = {};
+          FreeArray(part.names);
+          part.nameBytes = std::string();
         }
       },
       [&] {
         BuildRecordOffsets(recordOffsets, parts[0], parts[1], data, length);
-        for (LoadedPart& part : parts) part.records = {};
+        for (LoadedPart& part : parts) FreeArray(part.records);
         auto xrefOf = [=](const SortKey& key) { return std::string_view(data + key.payload, key.size); };
         for (LoadedPart& part : parts) SortKeys(part.xrefs, xrefOf);
         BuildIndividualByXrefKeys(individualByXref, parts, secondPartFrom, data, xrefOrder);
-        for (LoadedPart& part : parts) part.xrefs = {};
+        for (LoadedPart& part : parts) FreeArray(part.xrefs);
         secondHalf = SecondHalf(individualByXref, xrefOrder);
       });
   RunBoth(

@@ -9,12 +9,12 @@
 #include <iosfwd>       // std::ostream
 #include <limits>       // std::numeric_limits
 #include <map>          // std::pmr::map, std::pmr::multimap
-#include <memory_resource>  // std::pmr::monotonic_buffer_resource
 #include <string>       // std::string
 #include <string_view>  // std::string_view
 #include <type_traits>  // std::is_same_v
 
 #include "file_buffer.h"
+#include "page_pool.h"
 #include "xref_index.h"
 
 namespace kinprune {
@@ -147,16 +147,19 @@ class CKinpruneDoc {
   CKinpruneDoc& operator=(const CKinpruneDoc&) = delete;
 
  private:
+  /// The pages of the load's arrays and of the tables' nodes: what the load's scan and sorts
+  /// give back is reused by the tables, instead of fresh pages (a fault each at first touch).
+  PagePool pagePool;  // declared before the node stores: it outlives them
   /// Where the nodes of the three tables come from: blocks handed out in order and given back
   /// all at once by DeleteContents, instead of one heap allocation per node (millions of them
   /// for a large file). One store per table, so two tables can be filled on two threads.
   struct NodeStores {
-    static constexpr std::size_t kFirstBlock = std::size_t{64} << 10;
-    std::pmr::monotonic_buffer_resource records{kFirstBlock};
-    std::pmr::monotonic_buffer_resource names{kFirstBlock};
-    std::pmr::monotonic_buffer_resource xrefs{kFirstBlock};
+    explicit NodeStores(PagePool* pool) : records(pool), names(pool), xrefs(pool) {}
+    NodeArena records;
+    NodeArena names;
+    NodeArena xrefs;
   };
-  NodeStores nodeStores;  // declared before the tables: it outlives them
+  NodeStores nodeStores{&pagePool};  // declared before the tables: it outlives them
 
  public:
 

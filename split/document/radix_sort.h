@@ -26,7 +26,7 @@ void SortByDigits(Items& items, KeyOf keyOf) {
   for (const auto& item : items) {
     for (unsigned digit = 0; digit < kDigits; ++digit) ++counts[digit][digitOf(item, digit)];
   }
-  Items scratch;
+  Items scratch(items.get_allocator());
   for (unsigned digit = 0; digit < kDigits; ++digit) {
     std::array<std::size_t, kBuckets>& count = counts[digit];
     if (std::find(count.begin(), count.end(), items.size()) != count.end()) continue;
