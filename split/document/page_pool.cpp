@@ -106,9 +106,10 @@ std::size_t PagePool::FreeBytes() const {
 }
 
 void* NodeArena::do_allocate(std::size_t bytes, std::size_t alignment) {
+  // Alignments are powers of two.
   auto aligned = [alignment](char* at) {
     const auto value = reinterpret_cast<std::uintptr_t>(at);
-    return at + ((alignment - value % alignment) % alignment);
+    return at + (((value + alignment - 1) & ~(alignment - 1)) - value);
   };
   char* place = aligned(next);
   if (next == nullptr || static_cast<std::size_t>(end - place) < bytes) {
