@@ -43,7 +43,7 @@ class RecordingSink : public kinprune::StatusSink {
 /// Names of individualsByName in order, as "xref=name".
 inline std::vector<std::string> Listing(const kinprune::CKinpruneDoc& doc) {
   std::vector<std::string> rows;
-  for (const auto& [name, entry] : doc.individualsByName) rows.push_back(entry.xref + "=" + name);
+  for (const auto& [name, entry] : doc.individualsByName) rows.push_back(entry.xref + "=" + std::string(name));
   return rows;
 }
 

@@ -101,7 +101,7 @@ struct ByteOrder {
 /// lookups. The document's tables take their nodes from stores of their own (see
 /// CKinpruneDoc); a table made elsewhere uses the usual heap.
 using RecordOffsetMap = std::pmr::map<std::string, std::uint64_t, ByteOrder>;
-using IndividualsByName = std::pmr::multimap<std::string, IndividualEntry, ByteOrder>;
+using IndividualsByName = std::pmr::multimap<std::pmr::string, IndividualEntry, ByteOrder>;
 using IndividualByXref = std::pmr::map<std::string, IndividualEntry*, ByteOrder>;
 
 /// One line as the reader returns it. The views point into CKinpruneDoc::fileData and stay

@@ -401,7 +401,7 @@ TEST(LoadPassTest, EachIdentifierReachesItsLatestIndividual) {
     EXPECT_EQ(entry->xref, xref);
   }
   ASSERT_EQ(doc.individualsByName.size(), xrefOfName.size());
-  for (const auto& [name, entry] : doc.individualsByName) EXPECT_EQ(entry.xref, xrefOfName[name]) << name;
+  for (const auto& [name, entry] : doc.individualsByName) EXPECT_EQ(entry.xref, xrefOfName[std::string(name)]) << name;
 }
 
 TEST(LoadPassTest, ByteOrderIsTheOrderOfStdString) {

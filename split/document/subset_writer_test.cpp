@@ -437,7 +437,7 @@ TEST(SubsetWriterTest, SameSubsetWhateverTheXrefsAreCalled) {
       CKinpruneDoc doc;
       Load(doc, text);
       for (auto& [display, entry] : doc.individualsByName) {
-        entry.selected = selected[std::stoi(display.substr(display.find('P') + 1)) - 100];
+        entry.selected = selected[std::stoi(std::string(display.substr(display.find('P') + 1))) - 100];
       }
       outputs[version] = Subset(doc);
       if (version == 1) {
