@@ -7,6 +7,7 @@
 #include <unistd.h>    // ::read, ::close
 
 #include <algorithm>  // std::sort, std::min
+#include <bit>        // std::countr_zero
 #include <cerrno>     // errno
 #include <charconv>   // std::to_chars
 #include <cstddef>    // std::ptrdiff_t
@@ -862,6 +863,13 @@ class LoadProgress {
   LoadProgress(std::vector<int>* held, std::uint64_t fileLength)
       : held(held), fileLength(fileLength) {}
 
+  /// The first position for which At may show or hold a percent; the largest position when
+  /// nothing is shown or held.
+  std::uint64_t NextDue() const {
+    return status != nullptr || held != nullptr ? nextPercentAt
+                                                : std::numeric_limits<std::uint64_t>::max();
+  }
+
   /// position: where the scan is; it only goes forward.
   void At(std::uint64_t position) {
     if ((status == nullptr && held == nullptr) || position < nextPercentAt) return;
@@ -952,17 +960,16 @@ void ScanPart(const char* data, std::uint64_t length, std::uint64_t from, std::u
     if (part.nameBytes.size() == nameStart) part.nameBytes.append("!unknown");
   };
 
-  std::uint64_t next = from;
   DocLine line;
-  while (next < to) {
-    const std::uint64_t start = next;
+  // Everything the line that begins at start brings.
+  auto scanLine = [&](std::uint64_t start) {
     const std::uint64_t end = FindLineEnd(data, start, length);
-    next = PastTerminator(data, end, length);
+    const std::uint64_t next = PastTerminator(data, end, length);
     const std::uint64_t pos = SkipBlanks(data, start, end);
-    if (pos == end) continue;  // blank
+    if (pos == end) return;  // blank
     if (part.firstLine == CKinpruneDoc::kNoRecord) part.firstLine = start;
     progress.At(next);
-    if (!IsAsciiDigit(static_cast<unsigned char>(data[pos]))) continue;  // no level number
+    if (!IsAsciiDigit(static_cast<unsigned char>(data[pos]))) return;  // no level number
 
     if (HasLevelZero(data, pos, end)) {
       if (pending) closeIndividual();
@@ -981,7 +988,64 @@ void ScanPart(const char* data, std::uint64_t length, std::uint64_t from, std::u
       ParseLine(data, start, end, pos, line);
       setName(line.value);
     }
+  };
+
+  // Most lines bring nothing but progress: those at a level of one digit other than 0, outside
+  // an individual or, inside one, with a tag that is not NAME. They are told by their first
+  // bytes alone, without a search for their end.
+  auto bringsNothing = [&](std::uint64_t start) {
+    const auto first = static_cast<unsigned char>(data[start]);
+    if (first < '1' || first > '9') return false;
+    if (!pending) return true;
+    constexpr std::string_view kName = "NAME";
+    return length - start >= 2 + kName.size() && data[start + 1] == ' ' &&
+           static_cast<unsigned char>(data[start + 2]) > 0x20 &&
+           std::string_view(data + start + 2, kName.size()) != kName;
+  };
+  // Such a line's progress is made up when a percent may be due by the next line's start.
+  std::uint64_t passedOver = CKinpruneDoc::kNoRecord;
+  std::uint64_t dueAt = progress.NextDue();
+  auto settlePassedOver = [&](std::uint64_t upTo) {
+    if (upTo < dueAt || passedOver == CKinpruneDoc::kNoRecord) return;
+    progress.At(PastTerminator(data, FindLineEnd(data, passedOver, length), length));
+    dueAt = progress.NextDue();
+    passedOver = CKinpruneDoc::kNoRecord;
+  };
+
+  // A line that is not blank begins with a byte that is neither CR nor LF, right after one that
+  // is (or at from). Lines of CR and LF alone bring nothing, so only those bytes are visited;
+  // they are found 64 bytes at a time as bits. The first line is always looked at in full.
+  constexpr std::uint64_t kWidth = 64;
+  std::uint64_t lineEndBefore = 1;  // from begins a line
+  bool seenFirstLine = false;
+  for (std::uint64_t base = from; base < to; base += kWidth) {
+    std::uint64_t lineEnds = 0;
+    std::uint64_t present = ~std::uint64_t{0};
+    if (length - base >= kWidth) {
+      lineEnds = gedtext::LineEndMask(data + base);
+    } else {
+      present = (std::uint64_t{1} << (length - base)) - 1;
+      for (std::uint64_t k = 0; base + k < length; ++k) {
+        if (IsLineEnd(static_cast<unsigned char>(data[base + k]))) lineEnds |= std::uint64_t{1} << k;
+      }
+    }
+    std::uint64_t lineStarts = ~lineEnds & ((lineEnds << 1) | lineEndBefore) & present;
+    lineEndBefore = lineEnds >> (kWidth - 1);
+    for (; lineStarts != 0; lineStarts &= lineStarts - 1) {
+      const std::uint64_t start = base + static_cast<std::uint64_t>(std::countr_zero(lineStarts));
+      if (start >= to) break;
+      settlePassedOver(start);
+      if (seenFirstLine && bringsNothing(start)) {
+        passedOver = start;
+        continue;
+      }
+      passedOver = CKinpruneDoc::kNoRecord;
+      scanLine(start);
+      dueAt = progress.NextDue();
+      seenFirstLine = part.firstLine != CKinpruneDoc::kNoRecord;
+    }
   }
+  settlePassedOver(to);
   if (pending) closeIndividual();
 }
 
