@@ -419,6 +419,32 @@ TEST(LoadPassTest, ByteOrderIsTheOrderOfStdString) {
   }
 }
 
+// The scan tells most lines by their first bytes, found 64 bytes at a time; lines that only
+// look like NAME lines, odd levels and blank lines must give the same tables wherever in those
+// 64 bytes they fall.
+TEST(LoadPassTest, NameLinesAreToldApartWhereverTheyFall) {
+  const std::string records =
+      "0 @I1@ INDI\n1 NAMES Not /This/\n1 NAME Real /One/\n1 NAMEX No /No/\n"
+      "0 @I2@ INDI\n10 NAME Ten /Level/\n"
+      "0 @I3@ INDI\n  1 NAME Indented /Line/\n"
+      "0 @I4@ INDI\n1 NAME\n"
+      "0 @I5@ INDI\r\n\r\n\r\n1 NAME Blank /Lines/\r\n"
+      "0 @I6@ INDI\n01 NAME Leading /Zero/\n"
+      "00 @I7@ INDI\n1 NAME Double /Zero/\n"
+      "0 @I8@ INDI\n1\tNAME Tab /Sep/\n2 NAME Deeper /Level/\n1 NOTE\n"
+      "0 TRLR";
+  const std::vector<std::string> expected{"I4=!Unknown",      "I8=Level, Deeper", "I2=Level, Ten",
+                                          "I3=Line, Indented", "I5=Lines, Blank",  "I1=One, Real",
+                                          "I7=Zero, Double",   "I6=Zero, Leading"};
+  for (std::size_t shift = 0; shift < 64; ++shift) {
+    const std::string head = "0 HEAD\n1 NOTE " + std::string(shift, 'x') + "\n" + std::string(shift % 3, '\n');
+    CKinpruneDoc doc;
+    Load(doc, head + records);
+    EXPECT_EQ(Listing(doc), expected) << "shift " << shift;
+    EXPECT_EQ(doc.RecordOffset("I1"), head.size()) << "shift " << shift;
+  }
+}
+
 TEST(LoadPassTest, ShowsEachLoadingPercentOnce) {
   CKinpruneDoc doc;
   doctest::RecordingSink sink;
@@ -430,6 +456,24 @@ TEST(LoadPassTest, ShowsEachLoadingPercentOnce) {
   std::set<std::string> distinct(sink.texts.begin(), sink.texts.end());
   EXPECT_EQ(distinct.size(), sink.texts.size());
   EXPECT_LE(sink.texts.size(), 101u);
+
+  // Runs of blank lines span whole percents: the percents still go up one text at a time, and
+  // those the lines before a run reach are shown before the run is passed.
+  std::string gaps;
+  for (int i = 0; i < 40; ++i) {
+    gaps += "0 @I" + std::to_string(i) + "@ INDI\n1 NAME A /B/\n1 SEX F\n" + std::string(i % 7 == 0 ? 500 : 3, '\n');
+  }
+  gaps += "0 TRLR\n";
+  doctest::RecordingSink gapSink;
+  ASSERT_TRUE(doc.LoadFromMemory(gaps, "g.ged", &gapSink).ok);
+  ASSERT_FALSE(gapSink.texts.empty());
+  EXPECT_EQ(gapSink.texts.back(), "Loading File 100%");
+  auto percentOf = [](const std::string& text) { return std::stoi(text.substr(13)); };
+  for (std::size_t k = 1; k < gapSink.texts.size(); ++k) {
+    EXPECT_LT(percentOf(gapSink.texts[k - 1]), percentOf(gapSink.texts[k]));
+  }
+  // The first record's lines end within the first percents.
+  EXPECT_EQ(gapSink.texts.front(), "Loading File 0%");
 
   doctest::RecordingSink empty;
   ASSERT_TRUE(doc.LoadFromMemory("", "e.ged", &empty).ok);
