@@ -140,29 +140,31 @@ std::uint64_t SkipBlanks(const char* data, std::uint64_t from, std::uint64_t end
 
 // ---- Line reader ----------------------------------------------------------------------------------
 
-bool CKinpruneDoc::ReadLine(DocLine& line) {
+bool CKinpruneDoc::ReadLine(DocLine& line) { return ReadLineFrom(readPos, line); }
+
+bool CKinpruneDoc::ReadLineFrom(std::uint64_t& pos, DocLine& line) const {
   constexpr std::uint64_t kByteOrderMarkSize = 3;
-  if (hasByteOrderMark && readPos < kByteOrderMarkSize) readPos = kByteOrderMarkSize;
+  if (hasByteOrderMark && pos < kByteOrderMarkSize) pos = kByteOrderMarkSize;
   for (;;) {
-    if (readPos >= fileLength) {
-      readPos = fileLength;
+    if (pos >= fileLength) {
+      pos = fileLength;
       line = DocLine{};
       line.start = fileLength;
       return false;
     }
-    if (ReadLineAt(line)) return true;
+    if (ReadLineAt(pos, line)) return true;
   }
 }
 
-// Reads the line at readPos; false (and readPos past it) when the line is blank.
-bool CKinpruneDoc::ReadLineAt(DocLine& line) {
+// Reads the line at pos; false (and pos past it) when the line is blank.
+bool CKinpruneDoc::ReadLineAt(std::uint64_t& pos, DocLine& line) const {
   const char* data = fileData.data();
-  const std::uint64_t start = readPos;
+  const std::uint64_t start = pos;
   const std::uint64_t end = FindLineEnd(data, start, fileLength);
-  readPos = PastTerminator(data, end, fileLength);
-  const std::uint64_t pos = SkipBlanks(data, start, end);
-  if (pos == end) return false;  // blank: no GEDCOM line at all
-  ParseLine(data, start, end, pos, line);
+  pos = PastTerminator(data, end, fileLength);
+  const std::uint64_t first = SkipBlanks(data, start, end);
+  if (first == end) return false;  // blank: no GEDCOM line at all
+  ParseLine(data, start, end, first, line);
   return true;
 }
 
@@ -237,10 +239,12 @@ bool CKinpruneDoc::NextRecordLine(DocLine& line) {
   return ReadLine(line) && !(line.hasLevel && line.level == 0);
 }
 
-bool CKinpruneDoc::NextPointerLine(DocLine& line) {
+bool CKinpruneDoc::NextPointerLine(DocLine& line) { return NextPointerLineFrom(readPos, line); }
+
+bool CKinpruneDoc::NextPointerLineFrom(std::uint64_t& pos, DocLine& line) const {
   const char* data = fileData.data();
   const std::uint64_t length = fileLength;
-  std::uint64_t start = readPos;
+  std::uint64_t start = pos;
   while (start < length) {
     const auto end = static_cast<std::uint64_t>(gedtext::FindLineEnd(data + start, data + length) - data);
     std::uint64_t first = start;
@@ -248,13 +252,13 @@ bool CKinpruneDoc::NextPointerLine(DocLine& line) {
     if (first < end) {
       if (IsLevelZero(data, first, end)) break;
       if (data[end - 1] == '@') {
-        readPos = start;
-        return ReadLine(line);
+        pos = start;
+        return ReadLineFrom(pos, line);
       }
     }
     start = PastLineEnd(data, end, length);
   }
-  readPos = start;
+  pos = start;
   return false;
 }
 

@@ -320,7 +320,14 @@ class CKinpruneDoc {
   /// Builds recordIndex when its size no longer matches recordOffsets'.
   void IndexRecords();
 
-  bool ReadLineAt(DocLine& line);
+  /// ReadLine and NextPointerLine from pos instead of readPos, moving pos: readers beside the
+  /// document's own, such as a second thread's.
+  bool ReadLineFrom(std::uint64_t& pos, DocLine& line) const;
+  bool NextPointerLineFrom(std::uint64_t& pos, DocLine& line) const;
+  bool ReadLineAt(std::uint64_t& pos, DocLine& line) const;
+  /// FindRecordEntry for a built index (IndexRecords), which it only reads: lookups may then run
+  /// on several threads at once as long as no entry is added.
+  const RecordSlot* LookUpIndexedRecord(std::string_view xref) const { return recordIndex.Find(xref); }
   /// Takes bytes as the document's file (UTF-16 is refused) and runs the load pass.
   OpenOutcome LoadBuffer(FileBuffer bytes, const std::string& name, StatusSink* status);
   void LoadPass(StatusSink* status);

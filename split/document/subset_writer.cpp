@@ -28,6 +28,7 @@
 #include "kinprune_doc.h"
 #include "line_reader.h"
 #include "record_lines.h"
+#include "side_by_side.h"
 
 namespace kinprune {
 
@@ -119,6 +120,7 @@ class XrefsAhead {
  public:
   bool Empty() const { return count == 0; }
   bool Full() const { return count == kDistance; }
+  std::size_t Size() const { return count; }
   void Push(std::string_view xref) {
     items[(first + count) % kDistance] = xref;
     ++count;
@@ -334,30 +336,107 @@ struct CKinpruneDoc::Writer {
   // Every pointer of a selected individual's record counts, whatever its tag and depth: more
   // than a scan by the closure's rules would find, so the record need not be read again. The
   // needed set the closure ends with does not depend on the order of the work, so the records
-  // are read in file order rather than the list's, and each lookup is started (its index slot
-  // fetched) a few lookups before it is made.
+  // are read in file order rather than the list's.
+  //
+  // The records are taken in blocks. Each block is read in two halves at once, on two threads
+  // that look up every pointer in the record index (read-only, so the index must not change
+  // meanwhile); the pointers found are then queued on this thread in file order, where a
+  // pointer without a record gets its table entry. The work list, the entries added and their
+  // order are those of reading the records one by one.
   void ScanSelectedIndividuals() {
-    constexpr std::size_t kRecordsAhead = 4;
+    constexpr std::size_t kBlock = std::size_t{1} << 16;
+    constexpr std::size_t kTwoThreadsFrom = 4096;  // records in a block
     std::vector<IndividualRecord> records = FindSelectedRecords();
     SortByOffset(records, doc.fileLength);
-    DocLine line;
-    for (std::size_t k = 0; k < records.size(); ++k) {
-      if (k + kRecordsAhead < records.size()) PrefetchRecordStart(records[k + kRecordsAhead].offset);
-      if (!doc.BeginRecordAt(records[k].offset, line)) continue;
-      if (line.hasLevel && IsPointerValue(line.value)) QueueSoon(PointerXref(line.value));
-      QueuePointersOfRecordBody(line);
-      // Every pointer line of the record is queued (or will be before the closure starts), so
-      // each target is needed from now on.
-      needed.At(records[k].id) = Progress::Complete;
+    PointersFound firstHalf;
+    PointersFound secondHalf;
+    for (std::size_t block = 0; block < records.size(); block += kBlock) {
+      const std::size_t blockEnd = std::min(records.size(), block + kBlock);
+      const std::size_t middle = block + (blockEnd - block) / 2;
+      auto readFirst = [&] { CollectPointers(records, block, middle, firstHalf); };
+      auto readSecond = [&] { CollectPointers(records, middle, blockEnd, secondHalf); };
+      if (blockEnd - block >= kTwoThreadsFrom) {
+        RunSideBySide(readFirst, readSecond);
+      } else {
+        readFirst();
+        readSecond();
+      }
+      QueueFound(records, block, middle, firstHalf);
+      QueueFound(records, middle, blockEnd, secondHalf);
     }
-    while (!pointersAhead.Empty()) Queue(pointersAhead.Pop());
   }
 
-  // QueueSoon for the pointer of every line after the level-0 line just read, up to the next
-  // level-0 line, as a walk with NextRecordLine would. Leaves readPos somewhere inside the record.
-  void QueuePointersOfRecordBody(DocLine& line) {
-    while (doc.NextPointerLine(line)) {
-      if (line.hasLevel && IsPointerValue(line.value)) QueueSoon(PointerXref(line.value));
+  // A pointer of a selected individual's record and its index entry, looked up beside the
+  // closure (found is false when the index has none).
+  struct FoundPointer {
+    std::string_view xref;
+    std::uint64_t offset;
+    std::uint32_t id;
+    bool found;
+  };
+  // What CollectPointers gives for records[first, last): each record's pointers in file order,
+  // and whether its level-0 line could be read.
+  struct PointersFound {
+    std::vector<FoundPointer> pointers;
+    std::vector<std::uint32_t> pointersUpTo;  // per record: end of its pointers in pointers
+    std::vector<char> begun;                  // per record
+  };
+
+  // Reads records[first, last) for their pointers and looks each up, fetching the index place
+  // of a pointer some pointers before its lookup. Reads the document and its index only.
+  void CollectPointers(const std::vector<IndividualRecord>& records, std::size_t first,
+                       std::size_t last, PointersFound& found) const {
+    constexpr std::size_t kRecordsAhead = 4;
+    found.pointers.clear();
+    found.pointersUpTo.clear();
+    found.begun.clear();
+    XrefsAhead ahead;
+    auto lookUp = [&](std::string_view xref) {
+      const CKinpruneDoc::RecordSlot* record = doc.LookUpIndexedRecord(xref);
+      found.pointers.push_back(record != nullptr ? FoundPointer{xref, record->value, record->id, true}
+                                                 : FoundPointer{xref, kNoRecord, 0, false});
+    };
+    auto lookUpSoon = [&](const DocLine& line) {
+      if (!line.hasLevel || !IsPointerValue(line.value)) return;
+      const std::string_view xref = PointerXref(line.value);
+      doc.PrefetchRecordEntry(xref);
+      if (ahead.Full()) lookUp(ahead.Pop());
+      ahead.Push(xref);
+    };
+    DocLine line;
+    for (std::size_t k = first; k < last; ++k) {
+      if (k + kRecordsAhead < last) PrefetchRecordStart(records[k + kRecordsAhead].offset);
+      std::uint64_t pos = records[k].offset;
+      const bool begun = pos < doc.fileLength && doc.ReadLineFrom(pos, line);
+      if (begun) {
+        lookUpSoon(line);
+        while (doc.NextPointerLineFrom(pos, line)) lookUpSoon(line);
+      }
+      found.begun.push_back(begun ? 1 : 0);
+      // The lookups still held back belong to this record or earlier ones: the count of
+      // pointers so far includes them.
+      found.pointersUpTo.push_back(static_cast<std::uint32_t>(found.pointers.size() + ahead.Size()));
+    }
+    while (!ahead.Empty()) lookUp(ahead.Pop());
+  }
+
+  // Queues the pointers CollectPointers found for records[first, last), in file order, and
+  // marks each record read: every pointer line in it is queued, so each target is needed from
+  // now on.
+  void QueueFound(const std::vector<IndividualRecord>& records, std::size_t first, std::size_t last,
+                  const PointersFound& found) {
+    std::size_t next = 0;
+    for (std::size_t k = first; k < last; ++k) {
+      const std::size_t upTo = found.pointersUpTo[k - first];
+      for (; next < upTo; ++next) {
+        const FoundPointer& pointer = found.pointers[next];
+        if (pointer.found) {
+          Queue(pointer.xref, pointer.id, pointer.offset);
+        } else {
+          Queue(pointer.xref);
+        }
+      }
+      if (found.begun[k - first] != 0) needed.At(records[k].id) = Progress::Complete;
     }
   }
 
@@ -382,13 +461,6 @@ struct CKinpruneDoc::Writer {
     }
     while (!individualsAhead.Empty()) lookUp(individualsAhead.Pop());
     return records;
-  }
-
-  // Queue(xref) a few pointers later; the lookup's index slot is fetched meanwhile.
-  void QueueSoon(std::string_view xref) {
-    doc.PrefetchRecordEntry(xref);
-    if (pointersAhead.Full()) Queue(pointersAhead.Pop());
-    pointersAhead.Push(xref);
   }
 
   void PrefetchRecordStart(std::uint64_t offset) const {
@@ -461,10 +533,13 @@ struct CKinpruneDoc::Writer {
 
   // The same for an xref whose entry is looked up already.
   void Queue(std::string_view xref, const CKinpruneDoc::RecordSlot& record) {
-    Progress& progress = needed.At(record.id);
+    Queue(xref, record.id, record.value);
+  }
+  void Queue(std::string_view xref, std::uint32_t id, std::uint64_t offset) {
+    Progress& progress = needed.At(id);
     if (progress != Progress::None && progress != Progress::Named) return;
     progress = Progress::Queued;
-    workList.push_back(QueuedRecord{xref, record.value, record.id});
+    workList.push_back(QueuedRecord{xref, offset, id});
   }
 
   bool IsNeeded(std::string_view xref) {
@@ -619,7 +694,6 @@ struct CKinpruneDoc::Writer {
   int lastPercent = -1;
   NeededRecords needed{doc.recordOffsets.size()};
   std::vector<QueuedRecord> workList;  // the Queued xrefs
-  XrefsAhead pointersAhead;            // pointers of selected individuals not queued yet
   std::unordered_multimap<std::string_view, DeferredLines> deferredLines;
   // Last member: its destructor waits for the block in flight while the rest still exists.
   std::optional<BackgroundBlockWriter> background;
