@@ -348,6 +348,7 @@ struct CKinpruneDoc::Writer {
     constexpr std::size_t kTwoThreadsFrom = 4096;  // records in a block
     std::vector<IndividualRecord> records = FindSelectedRecords();
     SortByOffset(records, doc.fileLength);
+    doc.IndexRecords();  // the halves' lookups only read the index
     PointersFound firstHalf;
     PointersFound secondHalf;
     for (std::size_t block = 0; block < records.size(); block += kBlock) {
