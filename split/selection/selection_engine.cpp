@@ -225,6 +225,24 @@ struct SelectionEngine::FloodSets {
   RecordSet doneFamilies{idsInByteOrder};
 };
 
+template <class OnIndividualLink, class OnFamilyLink>
+void SelectionEngine::FloodByGenerations(FloodSets& sets, std::int32_t generations,
+                                         OnIndividualLink&& onIndividualLink,
+                                         OnFamilyLink&& onFamilyLink) {
+  for (std::int32_t pass = 0;
+       (generations == 0 || pass < generations) && !sets.pendingIndividuals.empty(); ++pass) {
+    ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
+    ReadLinks(document, sets.pendingIndividuals.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      onIndividualLink(pass, tag, linked);
+    });
+    MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
+    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
+      onFamilyLink(pass, tag, linked);
+    });
+    MergeInto(sets.doneFamilies, sets.pendingFamilies);
+  }
+}
+
 SelectionEngine::SelectionEngine(CKinpruneDoc& document, SelectionReporter* reporter)
     : document(document), reporter(reporter) {}
 
@@ -433,37 +451,32 @@ void SelectionEngine::SelectAncestors(std::string_view start, const AncestorOpti
   }
 
   Insert(sets.pendingIndividuals, document.FindOrAddRecord(start));
-  const std::int32_t generations = options.generations;
-  for (std::int32_t passNo = 0;
-       (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
-    ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    ReadLinks(document, sets.pendingIndividuals.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
-      if (tag == kTagFamc) {
-        InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
-      } else if (options.includeAncestorTree && tag == kTagFams) {
-        if (passNo == 0) {
-          // The start's own marriages stay closed: the tree hangs from its ancestry only.
-          Insert(sets.doneFamilies, linked);
-        } else if (!Contains(sets.doneFamilies, linked) &&
-                   !Contains(spouseAncestryFamilies, linked)) {
-          Insert(sets.pendingFamilies, linked);
+  FloodByGenerations(
+      sets, options.generations,
+      [&](std::int32_t passNo, std::string_view tag, const RecordRef& linked) {
+        if (tag == kTagFamc) {
+          InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
+        } else if (options.includeAncestorTree && tag == kTagFams) {
+          if (passNo == 0) {
+            // The start's own marriages stay closed: the tree hangs from its ancestry only.
+            Insert(sets.doneFamilies, linked);
+          } else if (!Contains(sets.doneFamilies, linked) &&
+                     !Contains(spouseAncestryFamilies, linked)) {
+            Insert(sets.pendingFamilies, linked);
+          }
         }
-      }
-    });
-    MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
-      if (tag == kTagChil) {
-        if (options.includeAncestorTree) {
+      },
+      [&](std::int32_t, std::string_view tag, const RecordRef& linked) {
+        if (tag == kTagChil) {
+          if (options.includeAncestorTree) {
+            InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
+          } else if (options.includeChildrenOfAncestors) {
+            Insert(sets.doneIndividuals, linked);  // selected, never read
+          }
+        } else if (IsSpouseTag(tag)) {
           InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
-        } else if (options.includeChildrenOfAncestors) {
-          Insert(sets.doneIndividuals, linked);  // selected, never read
         }
-      } else if (IsSpouseTag(tag)) {
-        InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
-      }
-    });
-    MergeInto(sets.doneFamilies, sets.pendingFamilies);
-  }
+      });
   MergeInto(sets.pendingIndividuals, sets.doneIndividuals);
   sets.doneFamilies.clear();
 
@@ -478,45 +491,41 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
   RecordSet spousesFound{sets.idsInByteOrder};
 
   Insert(sets.pendingIndividuals, document.FindOrAddRecord(start));
-  const std::int32_t generations = options.generations;
-  for (std::int32_t passNo = 0;
-       (generations == 0 || passNo < generations) && !sets.pendingIndividuals.empty(); ++passNo) {
-    ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    ReadLinks(document, sets.pendingIndividuals.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
-      if (tag == kTagFams) {
-        InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
-      } else if (options.includeDescendantTree && tag == kTagFamc) {
-        if (passNo == 0) {
-          // The start's parental families stay closed: the tree hangs from its descendants.
-          Insert(sets.doneFamilies, linked);
-        } else {
+  FloodByGenerations(
+      sets, options.generations,
+      [&](std::int32_t passNo, std::string_view tag, const RecordRef& linked) {
+        if (tag == kTagFams) {
           InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
+        } else if (options.includeDescendantTree && tag == kTagFamc) {
+          if (passNo == 0) {
+            // The start's parental families stay closed: the tree hangs from its descendants.
+            Insert(sets.doneFamilies, linked);
+          } else {
+            InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
+          }
         }
-      }
-    });
-    MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
-      if (IsSpouseTag(tag)) {
-        if (passNo != 0 && options.includeDescendantTree) {
+      },
+      [&](std::int32_t passNo, std::string_view tag, const RecordRef& linked) {
+        if (IsSpouseTag(tag)) {
+          if (passNo != 0 && options.includeDescendantTree) {
+            InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
+          } else if (options.includeSpousesOfDescendants) {
+            InsertUnless(spousesFound, linked, sets.doneIndividuals);
+          }
+        } else if (tag == kTagChil) {
           InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
-        } else if (options.includeSpousesOfDescendants) {
-          InsertUnless(spousesFound, linked, sets.doneIndividuals);
         }
-      } else if (tag == kTagChil) {
-        InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
-      }
-    });
-    MergeInto(sets.doneFamilies, sets.pendingFamilies);
-  }
+      });
 
   if (options.includeSpousesParents) {
     ReadLinks(document, spousesFound.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
       if (tag == kTagFamc) Insert(sets.pendingFamilies, linked);
     });
     MergeInto(sets.pendingIndividuals, spousesFound);
-    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
-      if (IsSpouseTag(tag)) Insert(sets.pendingIndividuals, linked);
-    });
+    ReadLinks(document, sets.pendingFamilies.Sorted(),
+              [&](std::string_view tag, const RecordRef& linked) {
+                if (IsSpouseTag(tag)) Insert(sets.pendingIndividuals, linked);
+              });
     sets.pendingFamilies.clear();
   } else {
     MergeInto(sets.pendingIndividuals, spousesFound);
@@ -531,19 +540,14 @@ void SelectionEngine::SelectDescendants(std::string_view start, const Descendant
 
 void SelectionEngine::CollateralExpansion(FloodSets& sets, std::int32_t collateralGenerations) {
   if (collateralGenerations <= 0) return;
-  for (std::int32_t collateralPass = 0;
-       collateralPass < collateralGenerations && !sets.pendingIndividuals.empty();
-       ++collateralPass) {
-    ReportProgressCount(sets.doneIndividuals.size() + sets.pendingIndividuals.size());
-    ReadLinks(document, sets.pendingIndividuals.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
-      if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
-    });
-    MergeInto(sets.doneIndividuals, sets.pendingIndividuals);
-    ReadLinks(document, sets.pendingFamilies.Sorted(), [&](std::string_view tag, const RecordRef& linked) {
-      if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
-    });
-    MergeInto(sets.doneFamilies, sets.pendingFamilies);
-  }
+  FloodByGenerations(
+      sets, collateralGenerations,
+      [&](std::int32_t, std::string_view tag, const RecordRef& linked) {
+        if (IsFamilyLinkTag(tag)) InsertUnless(sets.pendingFamilies, linked, sets.doneFamilies);
+      },
+      [&](std::int32_t, std::string_view tag, const RecordRef& linked) {
+        if (IsMemberTag(tag)) InsertUnless(sets.pendingIndividuals, linked, sets.doneIndividuals);
+      });
 }
 
 }  // namespace kinprune

@@ -124,6 +124,13 @@ class SelectionEngine {
   template <class Xrefs>
   void ApplyToXrefs(const Xrefs& first, const Xrefs& second, SelectionTarget target);
 
+  /// Floods sets from their pending individuals one generation per pass, for generations
+  /// passes (0: until nothing is pending): each pass reads the pending individuals' links
+  /// (onIndividualLink(pass, tag, linked)) and then the pending families'
+  /// (onFamilyLink(pass, tag, linked)), each step moved to its done set once read.
+  template <class OnIndividualLink, class OnFamilyLink>
+  void FloodByGenerations(FloodSets& sets, std::int32_t generations,
+                          OnIndividualLink&& onIndividualLink, OnFamilyLink&& onFamilyLink);
   void CollateralExpansion(FloodSets& sets, std::int32_t collateralGenerations);
   void SetEntry(IndividualEntry& entry, bool value);
   void InvertAll();
