@@ -114,17 +114,28 @@ void SortByOffset(std::vector<Item>& items, std::uint64_t limit) {
   }
 }
 
-// Xrefs held back for a fixed number of steps, first in first out, so that what their lookups
-// need from memory can be fetched meanwhile. The views must outlive their time in the queue.
-class XrefsAhead {
+// Record index lookups held back for a fixed number of xrefs, first in first out: each
+// lookup's index place is fetched when its xref comes in, and the lookup made that many xrefs
+// later. The views must outlive their time in the queue.
+class LookupsAhead {
  public:
-  bool Empty() const { return count == 0; }
-  bool Full() const { return count == kDistance; }
-  std::size_t Size() const { return count; }
-  void Push(std::string_view xref) {
+  /// Starts the lookup of xref, and makes the one started the fixed number of xrefs before
+  /// with lookUp(xref), if there is one.
+  template <class LookUp>
+  void Add(const CKinpruneDoc& doc, std::string_view xref, LookUp& lookUp) {
+    doc.PrefetchRecordEntry(xref);
+    if (count == kDistance) lookUp(Pop());
     items[(first + count) % kDistance] = xref;
     ++count;
   }
+  /// Makes every lookup still held back.
+  template <class LookUp>
+  void Finish(LookUp& lookUp) {
+    while (count != 0) lookUp(Pop());
+  }
+  std::size_t Held() const { return count; }
+
+ private:
   std::string_view Pop() {
     const std::string_view xref = items[first];
     first = (first + 1) % kDistance;
@@ -132,7 +143,6 @@ class XrefsAhead {
     return xref;
   }
 
- private:
   static constexpr std::size_t kDistance = 16;
   std::array<std::string_view, kDistance> items{};
   std::size_t first = 0;
@@ -391,7 +401,7 @@ struct CKinpruneDoc::Writer {
     found.pointers.clear();
     found.pointersUpTo.clear();
     found.begun.clear();
-    XrefsAhead ahead;
+    LookupsAhead ahead;
     auto lookUp = [&](std::string_view xref) {
       const CKinpruneDoc::RecordSlot* record = doc.LookUpIndexedRecord(xref);
       found.pointers.push_back(record != nullptr ? FoundPointer{xref, record->value, record->id, true}
@@ -400,9 +410,7 @@ struct CKinpruneDoc::Writer {
     auto lookUpSoon = [&](const DocLine& line) {
       if (!line.hasLevel || !IsPointerValue(line.value)) return;
       const std::string_view xref = PointerXref(line.value);
-      doc.PrefetchRecordEntry(xref);
-      if (ahead.Full()) lookUp(ahead.Pop());
-      ahead.Push(xref);
+      ahead.Add(doc, xref, lookUp);
     };
     DocLine line;
     for (std::size_t k = first; k < last; ++k) {
@@ -416,9 +424,9 @@ struct CKinpruneDoc::Writer {
       found.begun.push_back(begun ? 1 : 0);
       // The lookups still held back belong to this record or earlier ones: the count of
       // pointers so far includes them.
-      found.pointersUpTo.push_back(static_cast<std::uint32_t>(found.pointers.size() + ahead.Size()));
+      found.pointersUpTo.push_back(static_cast<std::uint32_t>(found.pointers.size() + ahead.Held()));
     }
-    while (!ahead.Empty()) lookUp(ahead.Pop());
+    ahead.Finish(lookUp);
   }
 
   // Queues the pointers CollectPointers found for records[first, last), in file order, and
@@ -446,7 +454,7 @@ struct CKinpruneDoc::Writer {
     const std::uint64_t count = doc.individualsByName.size();
     std::uint64_t position = 0;
     std::vector<IndividualRecord> records;
-    XrefsAhead individualsAhead;
+    LookupsAhead individualsAhead;
     auto lookUp = [&](std::string_view xref) {
       const CKinpruneDoc::RecordSlot& record = doc.RecordEntry(xref);
       const IndividualRecord found{record.value, record.id};
@@ -456,11 +464,9 @@ struct CKinpruneDoc::Writer {
     for (const auto& [name, entry] : doc.individualsByName) {
       ShowPercent("Scanning Individuals ", position++, count);
       if (!entry.selected) continue;
-      doc.PrefetchRecordEntry(entry.xref);
-      if (individualsAhead.Full()) lookUp(individualsAhead.Pop());
-      individualsAhead.Push(entry.xref);
+      individualsAhead.Add(doc, entry.xref, lookUp);
     }
-    while (!individualsAhead.Empty()) lookUp(individualsAhead.Pop());
+    individualsAhead.Finish(lookUp);
     return records;
   }
 
