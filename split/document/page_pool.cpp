@@ -14,6 +14,14 @@ void* PagePool::NewPages(std::size_t bytes) {
   return address;
 }
 
+char* PagePool::TakeFront(Stretch* stretch, std::size_t size) {
+  char* taken = stretch->begin;
+  stretch->begin += size;
+  stretch->size -= size;
+  if (stretch->size == 0) free.erase(free.begin() + (stretch - free.data()));
+  return taken;
+}
+
 void* PagePool::Take(std::size_t bytes) {
   const std::size_t size = RoundToPages(bytes);
   {
@@ -22,13 +30,7 @@ void* PagePool::Take(std::size_t bytes) {
     for (Stretch& stretch : free) {
       if (stretch.size >= size && (best == nullptr || stretch.size < best->size)) best = &stretch;
     }
-    if (best != nullptr) {
-      char* taken = best->begin;
-      best->begin += size;
-      best->size -= size;
-      if (best->size == 0) free.erase(free.begin() + (best - free.data()));
-      return taken;
-    }
+    if (best != nullptr) return TakeFront(best, size);
   }
   return NewPages(size);
 }
@@ -44,11 +46,7 @@ void* PagePool::TakeUpTo(std::size_t atLeast, std::size_t atMost, std::size_t& g
     }
     if (largest != nullptr && largest->size >= atLeast) {
       got = std::min(largest->size, atMost);
-      char* taken = largest->begin;
-      largest->begin += got;
-      largest->size -= got;
-      if (largest->size == 0) free.erase(free.begin() + (largest - free.data()));
-      return taken;
+      return TakeFront(largest, got);
     }
   }
   void* fresh = NewPages(atMost);
@@ -69,27 +67,23 @@ void PagePool::Give(void* address, std::size_t bytes) noexcept {
 }
 
 void PagePool::AddFree(char* begin, std::size_t size) {
-  auto endsAt = [&](const Stretch& stretch) { return stretch.begin + stretch.size == begin; };
-  auto beginsAt = [&](const Stretch& stretch) { return stretch.begin == begin + size; };
-  auto before = std::find_if(free.begin(), free.end(), endsAt);
-  if (before != free.end()) {
+  const auto before = std::find_if(free.begin(), free.end(), [&](const Stretch& stretch) {
+    return stretch.begin + stretch.size == begin;
+  });
+  const auto after = std::find_if(free.begin(), free.end(), [&](const Stretch& stretch) {
+    return stretch.begin == begin + size;
+  });
+  if (before != free.end() && after != free.end()) {
+    before->size += size + after->size;
+    free.erase(after);
+  } else if (before != free.end()) {
     before->size += size;
-    auto after = std::find_if(free.begin(), free.end(), [&](const Stretch& stretch) {
-      return stretch.begin == before->begin + before->size;
-    });
-    if (after != free.end()) {
-      before->size += after->size;
-      free.erase(after);
-    }
-    return;
-  }
-  auto after = std::find_if(free.begin(), free.end(), beginsAt);
-  if (after != free.end()) {
+  } else if (after != free.end()) {
     after->begin = begin;
     after->size += size;
-    return;
+  } else {
+    free.push_back(Stretch{begin, size});
   }
-  free.push_back(Stretch{begin, size});
 }
 
 void PagePool::ReleaseFree() noexcept {

@@ -54,6 +54,7 @@ class PagePool {
   };
   static void* NewPages(std::size_t bytes);
   void AddFree(char* begin, std::size_t size);  // joins the neighbours it touches
+  char* TakeFront(Stretch* stretch, std::size_t size);  // size <= stretch->size; lock held
 
   mutable std::mutex lock;
   std::vector<Stretch> free;  // few: the load's arrays and chunks number in the hundreds
