@@ -71,9 +71,9 @@ class Converter {
 
   void ConvertLine(std::string_view line);
   // Appends level, a space, tag, a space, value converted by rule (unless rule is null) and
-  // CR LF; true when the rule changed the value.
-  bool AppendConvertedLine(std::string_view level, std::string_view tag, std::string_view value,
-                           CaseRule rule);
+  // CR LF, for line, which holds tag and value; true when the rule changed the value.
+  bool AppendConvertedLine(std::string_view line, std::string_view level, std::string_view tag,
+                           std::string_view value, CaseRule rule);
   // Copies line as it is, with CR LF unless it is the last line and had no line end.
   void CopyLine(std::string_view line) {
     if (reader.LastHadTerminator()) {
@@ -96,20 +96,37 @@ class Converter {
   CaseConversionResult result;
 };
 
-bool Converter::AppendConvertedLine(std::string_view level, std::string_view tag,
-                                    std::string_view value, CaseRule rule) {
+// True when line reads exactly level, a space, tag, a space and value, as the rewritten line
+// would: it can then be copied whole and its value converted in the copy. tag and value are
+// the splitter's views into line.
+bool AlreadyInWrittenForm(std::string_view line, std::string_view level, std::string_view tag,
+                          std::string_view value) {
+  const std::size_t tagAt = level.size() + 1;
+  const std::size_t valueAt = tagAt + tag.size() + 1;
+  return line.size() == valueAt + value.size() && line.starts_with(level) &&
+         line[level.size()] == ' ' && tag.data() == line.data() + tagAt && line[valueAt - 1] == ' ' &&
+         (value.empty() || value.data() == line.data() + valueAt);
+}
+
+bool Converter::AppendConvertedLine(std::string_view line, std::string_view level,
+                                    std::string_view tag, std::string_view value, CaseRule rule) {
   gedtext::OutputBuffer& output = writer.Buffer();
-  output.Append(level);
-  output.Append(" ");
-  output.Append(tag);
-  output.Append(" ");
-  const std::span<char> written = output.AppendEditable(value);
+  std::span<char> written;
+  if (AlreadyInWrittenForm(line, level, tag, value)) {
+    written = output.AppendLineEditable(line).last(value.size());
+  } else {
+    output.Append(level);
+    output.Append(" ");
+    output.Append(tag);
+    output.Append(" ");
+    written = output.AppendEditable(value);
+    output.Append(kLineEnd);
+  }
   bool changed = false;
   if (rule != nullptr) {
     rule(written);
     changed = !std::equal(written.begin(), written.end(), value.begin());
   }
-  output.Append(kLineEnd);
   return changed;
 }
 
@@ -190,12 +207,12 @@ void Converter::ConvertLine(std::string_view line) {
   if (isGedcomLine && fields.level == 1 && (tagNumber == kName || tagNumber == kAlia)) {
     // A pointer value names a record, and identifiers are case-sensitive.
     const CaseRule rule = gedtext::IsIdentifierShaped(fields.value) ? nullptr : nameRule;
-    if (AppendConvertedLine("1", tag, fields.value, rule)) Count(result.namesChanged);
+    if (AppendConvertedLine(line, "1", tag, fields.value, rule)) Count(result.namesChanged);
   } else if (isGedcomLine && fields.level == 2 &&
              (tagNumber == kSurn || (tagNumber == kGivn && !options.surnameOnly))) {
-    AppendConvertedLine("2", tag, fields.value, wholeValueRule);
+    AppendConvertedLine(line, "2", tag, fields.value, wholeValueRule);
   } else if (isGedcomLine && options.convertPlaces && tagNumber == kPlac) {
-    if (AppendConvertedLine(LevelDigits(line), tag, fields.value, wholeValueRule)) {
+    if (AppendConvertedLine(line, LevelDigits(line), tag, fields.value, wholeValueRule)) {
       Count(result.placesChanged);
     }
   } else {

@@ -106,6 +106,10 @@ TEST(CaseConversionTest, ConvertedLinesAreWrittenInNormalForm) {
   // An unchanged value is still written in normal form, and a converted last line without a
   // line end gets one.
   EXPECT_EQ(ConvertText(" 1  NAME John /Smith/", options), "1 NAME John /Smith/\r\n");
+  // Lines already in normal form are converted in a copy of the whole line: an empty value,
+  // a level of two digits, a value that starts with a blank, a last line without a line end.
+  EXPECT_EQ(ConvertText("1 NAME \r\n12 PLAC paris\r\n1 NAME  john\r\n2 SURN smith", options),
+            "1 NAME \r\n12 PLAC Paris\r\n1 NAME  John\r\n2 SURN Smith\r\n");
   // Copied lines keep their blanks.
   EXPECT_EQ(ConvertText("  1   BIRT  \r\n", options), "  1   BIRT  \r\n");
   // VT and FF before the level are white space like blanks: the line has a level.

@@ -32,7 +32,11 @@ class OutputBuffer {
   }
 
   /// Appends line followed by CR LF.
-  void AppendLine(std::string_view line) {
+  void AppendLine(std::string_view line) { AppendLineEditable(line); }
+
+  /// Appends line followed by CR LF and returns the copy of line (without the CR LF), to be
+  /// changed in place. Valid until the next call that appends.
+  std::span<char> AppendLineEditable(std::string_view line) {
     constexpr std::size_t kLineEndLength = 2;
     if (line.size() + kLineEndLength > capacity - used) Grow(line.size() + kLineEndLength);
     char* at = bytes.get() + used;
@@ -40,6 +44,7 @@ class OutputBuffer {
     at[line.size()] = '\r';
     at[line.size() + 1] = '\n';
     used += line.size() + kLineEndLength;
+    return {at, line.size()};
   }
 
   const char* Data() const { return bytes.get(); }
