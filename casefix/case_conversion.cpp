@@ -71,9 +71,10 @@ class Converter {
 
   void ConvertLine(std::string_view line);
   // Appends level, a space, tag, a space, value converted by rule (unless rule is null) and
-  // CR LF, for line, which holds tag and value; true when the rule changed the value.
-  bool AppendConvertedLine(std::string_view line, std::string_view level, std::string_view tag,
-                           std::string_view value, CaseRule rule);
+  // CR LF, for line, which holds tag and value; counts the line in *changedCount, unless that
+  // is null, when the rule changed the value.
+  void AppendConvertedLine(std::string_view line, std::string_view level, std::string_view tag,
+                           std::string_view value, CaseRule rule, std::int32_t* changedCount);
   // Copies line as it is, with CR LF unless it is the last line and had no line end.
   void CopyLine(std::string_view line) {
     if (reader.LastHadTerminator()) {
@@ -103,13 +104,16 @@ bool AlreadyInWrittenForm(std::string_view line, std::string_view level, std::st
                           std::string_view value) {
   const std::size_t tagAt = level.size() + 1;
   const std::size_t valueAt = tagAt + tag.size() + 1;
-  return line.size() == valueAt + value.size() && line.starts_with(level) &&
-         line[level.size()] == ' ' && tag.data() == line.data() + tagAt && line[valueAt - 1] == ' ' &&
+  // level is the line's own digits or a one-digit text.
+  const bool levelAtStart =
+      level.data() == line.data() || (level.size() == 1 && !line.empty() && line[0] == level[0]);
+  return line.size() == valueAt + value.size() && levelAtStart && line[level.size()] == ' ' && tag.data() == line.data() + tagAt && line[valueAt - 1] == ' ' &&
          (value.empty() || value.data() == line.data() + valueAt);
 }
 
-bool Converter::AppendConvertedLine(std::string_view line, std::string_view level,
-                                    std::string_view tag, std::string_view value, CaseRule rule) {
+void Converter::AppendConvertedLine(std::string_view line, std::string_view level,
+                                    std::string_view tag, std::string_view value, CaseRule rule,
+                                    std::int32_t* changedCount) {
   gedtext::OutputBuffer& output = writer.Buffer();
   std::span<char> written;
   if (AlreadyInWrittenForm(line, level, tag, value)) {
@@ -122,12 +126,16 @@ bool Converter::AppendConvertedLine(std::string_view line, std::string_view leve
     written = output.AppendEditable(value);
     output.Append(kLineEnd);
   }
-  bool changed = false;
-  if (rule != nullptr) {
+  if (rule == nullptr) return;
+  // The value is followed by its line end and the rest of the buffer.
+  if (rule == &CapitalizeWords && output.Room() + kLineEnd.size() >= kCapitalizeRoom) {
+    CapitalizeWordsWithRoom(written);
+  } else {
     rule(written);
-    changed = !std::equal(written.begin(), written.end(), value.begin());
   }
-  return changed;
+  if (changedCount != nullptr && !std::equal(written.begin(), written.end(), value.begin())) {
+    Count(*changedCount);
+  }
 }
 
 // The level's digits as the line has them, without leading zeros ("03" gives "3"), so that a
@@ -207,14 +215,13 @@ void Converter::ConvertLine(std::string_view line) {
   if (isGedcomLine && fields.level == 1 && (tagNumber == kName || tagNumber == kAlia)) {
     // A pointer value names a record, and identifiers are case-sensitive.
     const CaseRule rule = gedtext::IsIdentifierShaped(fields.value) ? nullptr : nameRule;
-    if (AppendConvertedLine(line, "1", tag, fields.value, rule)) Count(result.namesChanged);
+    AppendConvertedLine(line, "1", tag, fields.value, rule, &result.namesChanged);
   } else if (isGedcomLine && fields.level == 2 &&
              (tagNumber == kSurn || (tagNumber == kGivn && !options.surnameOnly))) {
-    AppendConvertedLine(line, "2", tag, fields.value, wholeValueRule);
+    AppendConvertedLine(line, "2", tag, fields.value, wholeValueRule, nullptr);
   } else if (isGedcomLine && options.convertPlaces && tagNumber == kPlac) {
-    if (AppendConvertedLine(line, LevelDigits(line), tag, fields.value, wholeValueRule)) {
-      Count(result.placesChanged);
-    }
+    AppendConvertedLine(line, LevelDigits(line), tag, fields.value, wholeValueRule,
+                        &result.placesChanged);
   } else {
     CopyLine(line);
   }

@@ -95,6 +95,13 @@ void UppercaseAll(std::span<char> value);
 /// ASCII letter, digit or byte above 127 starts a new word; "Mc" keeps the next letter a
 /// word start (mcdonald gives McDonald).
 void CapitalizeWords(std::span<char> value);
+/// How many bytes after a value CapitalizeWordsWithRoom may read and rewrite.
+inline constexpr std::size_t kCapitalizeRoom = 15;
+/// CapitalizeWords for a value followed in memory by at least kCapitalizeRoom bytes of the
+/// caller's, such as the unused end of an output buffer: the last bytes of the value are
+/// converted in place together with those, without a copy. Of those bytes only ASCII letters
+/// may change (in case); a line end after the value stays as it is.
+void CapitalizeWordsWithRoom(std::span<char> value);
 /// The letters after the first "/" up to the next "/" become upper case; no "/", no change.
 void UppercaseSurname(std::span<char> value);
 /// The part after the first "/" up to the next "/" is capitalised with only spaces starting

@@ -106,6 +106,7 @@ void CapitalizeWordsFrom(std::span<char> value, std::size_t pos, bool wordStart)
 
 #if defined(__SSE2__)
 constexpr std::size_t kChunk = 16;
+static_assert(kCapitalizeRoom == kChunk - 1, "the last chunk may start at the value's last byte");
 
 // Bytes whose value, moved by offset, lies in [first, first + count): SSE2 compares are
 // signed, so the range is moved to the bottom of the signed bytes.
@@ -147,30 +148,44 @@ bool MayHoldMc(const char* p) {
 
 }  // namespace
 
-void CapitalizeWords(std::span<char> value) {
+namespace {
+
+// CapitalizeWords sixteen bytes at a time. With room after the value the last few bytes are
+// converted in place with the bytes that follow: a byte's result depends only on it and the
+// byte before, so what follows changes nothing in the value, and of what follows only letters
+// change. Without room they go through a padded copy (zero bytes are no word bytes and no
+// letters, so they change nothing before them).
+void CapitalizeWordsByChunks(std::span<char> value, bool roomAfter) {
 #if defined(__SSE2__)
-  // Sixteen bytes at a time; the last few go through a padded copy (zero bytes are no word
-  // bytes and no letters, so they change nothing before them).
   bool previousIsWord = false;
   for (std::size_t pos = 0; pos < value.size(); pos += kChunk) {
     const std::size_t count = std::min(kChunk, value.size() - pos);
+    const bool copied = count < kChunk && !roomAfter;
     std::array<char, kChunk> padded{};
     char* chunk = value.data() + pos;
-    if (count < kChunk) {
+    if (copied) {
       std::memcpy(padded.data(), chunk, count);
       chunk = padded.data();
     }
+    // An "m" and "c" found past the value only send it the slow way, which stops at its end.
     if (MayHoldMc(chunk)) {
       CapitalizeWordsFrom(value, pos, !previousIsWord);
       return;
     }
     previousIsWord = CapitalizeChunk(chunk, previousIsWord);
-    if (count < kChunk) std::memcpy(value.data() + pos, padded.data(), count);
+    if (copied) std::memcpy(value.data() + pos, padded.data(), count);
   }
 #else
+  (void)roomAfter;
   CapitalizeWordsFrom(value, 0, true);
 #endif
 }
+
+}  // namespace
+
+void CapitalizeWords(std::span<char> value) { CapitalizeWordsByChunks(value, false); }
+
+void CapitalizeWordsWithRoom(std::span<char> value) { CapitalizeWordsByChunks(value, true); }
 
 void UppercaseSurname(std::span<char> value) {
   const SurnameRange surname = FindSurname(value);

@@ -1,6 +1,7 @@
 // case_rules_test.cpp - the four case rules, their word boundaries and the Mc prefix.
 #include <gtest/gtest.h>
 
+#include <cctype>  // std::isalpha
 #include <random>  // std::mt19937
 #include <string>  // std::string
 
@@ -78,6 +79,28 @@ TEST(CaseRulesTest, CapitalizeWordsAgreesWithTheByteByByteRules) {
       std::string value(random() % 70, ' ');
       for (char& c : value) c = alphabet[random() % alphabet.size()];
       ASSERT_EQ(Apply(casefix::CapitalizeWords, value), CapitalizeWordsByteByByte(value)) << value;
+    }
+  }
+}
+
+TEST(CaseRulesTest, CapitalizeWordsWithRoomLeavesWhatFollowsButItsLetters) {
+  // The value is followed by a line end and bytes of the same alphabet, "m" and "c" among
+  // them: the value comes out as CapitalizeWords gives it, and after it only letters may
+  // change, and only in case.
+  const std::string alphabet = "mMcCaZz@[`{09 '-/\x80\xc3\xff\x0d";
+  std::mt19937 random(5);
+  for (int round = 0; round < 20000; ++round) {
+    std::string value(random() % 40, ' ');
+    for (char& c : value) c = alphabet[random() % alphabet.size()];
+    std::string after = "\r\n" + std::string(casefix::kCapitalizeRoom - 2, ' ');
+    for (std::size_t k = 2; k < after.size(); ++k) after[k] = alphabet[random() % alphabet.size()];
+    std::string buffer = value + after;
+    casefix::CapitalizeWordsWithRoom(std::span<char>(buffer.data(), value.size()));
+    ASSERT_EQ(buffer.substr(0, value.size()), CapitalizeWordsByteByByte(value)) << value;
+    for (std::size_t k = 0; k < after.size(); ++k) {
+      const char got = buffer[value.size() + k];
+      const bool letter = std::isalpha(static_cast<unsigned char>(after[k])) != 0;
+      ASSERT_TRUE(got == after[k] || (letter && (got ^ 0x20) == after[k])) << value << " + " << after;
     }
   }
 }

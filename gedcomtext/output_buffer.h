@@ -47,6 +47,8 @@ class OutputBuffer {
     return {at, line.size()};
   }
 
+  /// Bytes that can be appended before the buffer grows.
+  std::size_t Room() const { return capacity - used; }
   const char* Data() const { return bytes.get(); }
   std::size_t Size() const { return used; }
   bool Empty() const { return used == 0; }
