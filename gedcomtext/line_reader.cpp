@@ -55,6 +55,7 @@ LineReader::~LineReader() = default;
 void LineReader::MoveUnconsumedToFront() {
   if (begin == 0) return;
   std::memmove(buffer.data(), buffer.data() + begin, end - begin);
+  consumedBeforeBuffer += begin;
   end -= begin;
   scanEnd -= begin;
   maskBase -= begin;
@@ -119,6 +120,7 @@ bool LineReader::FillFromSecondThread() {
     // Positions move by the same amount; maskBase may lie before begin, and the unsigned
     // arithmetic keeps it exact.
     const std::size_t shift = newBegin - begin;
+    consumedBeforeBuffer -= shift;
     scanEnd += shift;
     maskBase += shift;
     begin = newBegin;
@@ -148,7 +150,6 @@ void LineReader::Start() {
   if (head.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
     byteOrderMark = true;
     begin += kUtf8ByteOrderMark.size();
-    consumed += kUtf8ByteOrderMark.size();
   }
   maskBase = scanEnd = begin;
 }
@@ -187,7 +188,6 @@ bool LineReader::NextSlow(std::string_view& line) {
     if (atEof) {
       if (begin == end) return false;
       line = std::string_view(buffer.data() + begin, end - begin);
-      consumed += end - begin;
       begin = end;
       lastHadTerminator = false;
       return true;
@@ -205,7 +205,7 @@ bool LineReader::Rewind() {
   begin = end = 0;
   lineEnds = 0;
   maskBase = scanEnd = 0;
-  consumed = 0;
+  consumedBeforeBuffer = 0;
   started = atEof = readFailed = byteOrderMark = lastHadTerminator = false;
   return !in.fail();
 }

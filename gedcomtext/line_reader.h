@@ -92,7 +92,7 @@ class LineReader {
   bool LastHadTerminator() const { return lastHadTerminator; }
 
   /// Bytes consumed so far: lines, their terminators and a byte-order mark.
-  std::uint64_t BytesConsumed() const { return consumed; }
+  std::uint64_t BytesConsumed() const { return consumedBeforeBuffer + begin; }
 
   /// True when reading stopped because the stream reported an error.
   bool ReadFailed() const { return readFailed; }
@@ -115,18 +115,20 @@ class LineReader {
   /// unless the input has ended, and consumes it with its terminator.
   void TakeLine(std::size_t pos, std::string_view& line) {
     const char* data = buffer.data();
+    const std::size_t lineBegin = begin;
     // CR LF and LF CR are one terminator: the other line-end byte must follow.
     constexpr char kPairDifference = '\r' ^ '\n';
     const bool pair = pos + 1 < end && data[pos + 1] == (data[pos] ^ kPairDifference);
-    line = std::string_view(data + begin, pos - begin);
-    const std::size_t next = pos + (pair ? 2 : 1);
-    consumed += next - begin;
-    begin = next;
-    lineEnds &= lineEnds - 1;
+    std::uint64_t ends = lineEnds & (lineEnds - 1);
     // The second byte of a pair is the next bit, unless it lies in the next 64 bytes, where
     // bits before begin are dropped when they are searched.
-    if (pair) lineEnds &= lineEnds - 1;
+    if (pair) ends &= ends - 1;
+    lineEnds = ends;
+    begin = pos + (pair ? 2 : 1);
     lastHadTerminator = true;
+    // Last: line may share its type's storage with the members above as far as the compiler
+    // knows, which would make it load them again.
+    line = std::string_view(data + lineBegin, pos - lineBegin);
   }
   bool Fill();
   bool FillFromSecondThread();
@@ -189,7 +191,10 @@ class LineReader {
   std::uint64_t lineEnds = 0;
   std::size_t maskBase = 0;
   std::size_t scanEnd = 0;
-  std::uint64_t consumed = 0;
+  // The bytes consumed less begin: moved along whenever the bytes in the buffer move, so
+  // that a line costs no count of its own. It wraps around below zero when a block lands after
+  // the room kept before it; the sum with begin is exact modulo 2^64.
+  std::uint64_t consumedBeforeBuffer = 0;
   bool started = false;
   bool atEof = false;
   bool readFailed = false;
