@@ -335,7 +335,7 @@ TEST(KinpruneCliSampleTest, EverySampleFileListsShowsAndSplits) {
     EXPECT_TRUE(EveryLineEndsInCrLf(written));
     std::set<std::string> expected;
     for (const auto& [xref, entry] : document.individualByXref) {
-      expected.insert(xref + "\t" + entry->name);
+      expected.insert(xref + "\t" + std::string(entry->name));
     }
     std::set<std::string> reloaded = ListedIndividuals(dest);
     for (const std::string& line : expected) EXPECT_EQ(reloaded.count(line), 1u) << line;
@@ -379,7 +379,7 @@ TEST(KinpruneCliSampleTest, EverySampleFileListsShowsAndSplits) {
       reloaded = ListedIndividuals(dest);
       for (const auto& [xref, entry] : again.individualByXref) {
         if (entry->selected) {
-          EXPECT_EQ(reloaded.count(xref + "\t" + entry->name), 1u) << xref;
+          EXPECT_EQ(reloaded.count(xref + "\t" + std::string(entry->name)), 1u) << xref;
         }
       }
     }

@@ -47,7 +47,9 @@ inline constexpr std::string_view kOverwriteOriginalQuestion =
 /// One individual, one per INDI record. Owned by CKinpruneDoc::individualsByName; its address is stable
 /// until the next DeleteContents.
 struct IndividualEntry {
-  std::string name;            ///< display name after ProperCaseName; never empty
+  /// Display name after ProperCaseName; never empty. Its bytes are the entry's key in
+  /// individualsByName, which lives as long as the entry.
+  std::string_view name;
   std::string xref;            ///< INDI identifier without its @ signs ("" when it had none)
   std::int32_t listRow = -1;   ///< row in the list; written by the list view, -1 until then
   bool selected = false;       ///< written by the selection engine, read by the writer

@@ -797,7 +797,7 @@ class KinpruneUiTest : public QObject {
     QStringList names;
     auto* model = qobject_cast<IndividualListModel*>(List(frame)->model());
     for (int row = 0; row < model->rowCount(); ++row) {
-      if (model->EntryAt(row)->selected) names << QString::fromStdString(model->EntryAt(row)->name);
+      if (model->EntryAt(row)->selected) names << TextFromBytes(model->EntryAt(row)->name);
     }
     return names;
   }
