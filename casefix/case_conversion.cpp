@@ -107,7 +107,8 @@ bool AlreadyInWrittenForm(std::string_view line, std::string_view level, std::st
   // level is the line's own digits or a one-digit text.
   const bool levelAtStart =
       level.data() == line.data() || (level.size() == 1 && !line.empty() && line[0] == level[0]);
-  return line.size() == valueAt + value.size() && levelAtStart && line[level.size()] == ' ' && tag.data() == line.data() + tagAt && line[valueAt - 1] == ' ' &&
+  return line.size() == valueAt + value.size() && levelAtStart && line[level.size()] == ' ' &&
+         tag.data() == line.data() + tagAt && line[valueAt - 1] == ' ' &&
          (value.empty() || value.data() == line.data() + valueAt);
 }
 

@@ -100,7 +100,8 @@ TEST(CaseRulesTest, CapitalizeWordsWithRoomLeavesWhatFollowsButItsLetters) {
     for (std::size_t k = 0; k < after.size(); ++k) {
       const char got = buffer[value.size() + k];
       const bool letter = std::isalpha(static_cast<unsigned char>(after[k])) != 0;
-      ASSERT_TRUE(got == after[k] || (letter && (got ^ 0x20) == after[k])) << value << " + " << after;
+      ASSERT_TRUE(got == after[k] || (letter && (got ^ 0x20) == after[k]))
+          << value << " + " << after;
     }
   }
 }

@@ -784,9 +784,9 @@ void BuildIndividualsByName(IndividualsByName& individualsByName, const LoadedPa
                   Prefetch(&entries[(part == 0 ? 0 : secondPartFrom) + loaded.names[soon].index]);
                 }
                 const std::string_view name = loaded.NameOf(key);
-                auto node = individualsByName.emplace_hint(individualsByName.end(),
-                                                           std::piecewise_construct,
-                                                           std::forward_as_tuple(name), std::tuple<>());
+                auto node = individualsByName.emplace_hint(
+                    individualsByName.end(), std::piecewise_construct, std::forward_as_tuple(name),
+                    std::tuple<>());
                 node->second.name = node->first;
                 entries[(part == 0 ? 0 : secondPartFrom) + key.index] = &node->second;
               });

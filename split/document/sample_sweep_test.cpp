@@ -33,7 +33,9 @@ std::vector<std::string> SortedListing(const CKinpruneDoc& doc) {
 std::vector<std::string> WritableListing(CKinpruneDoc& doc) {
   std::vector<std::string> rows;
   for (const auto& [xref, entry] : doc.individualByXref) {
-    if (doc.RecordOffset(xref) != CKinpruneDoc::kNoRecord) rows.push_back(xref + "=" + std::string(entry->name));
+    if (doc.RecordOffset(xref) != CKinpruneDoc::kNoRecord) {
+      rows.push_back(xref + "=" + std::string(entry->name));
+    }
   }
   std::sort(rows.begin(), rows.end());
   return rows;
